@@ -1,0 +1,11 @@
+#!/bin/sh
+# Fails when a file outside src/platform/win32 includes a Windows header.
+cd "${1:-.}" || exit 2
+hits=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([a-z0-9_]*\.h)?' src tests \
+  --include='*.h' --include='*.cpp' \
+  | grep -v '^src/platform/win32/' | grep -v '^tests/e2e/driver/' \
+  | grep -iE '[<"/](windows|winbase|winuser|winreg|winsock2?|ws2tcpip|windef|commctrl|commdlg|shlobj|shellapi|objbase|ole2|nb30|snmp|rpc|iphlpapi|mmsystem|winnt|minwindef|tchar|wtypes)\.h[>"]')
+if [ -n "$hits" ]; then
+  echo "Windows headers outside src/platform/win32:"; echo "$hits"; exit 1
+fi
+echo "portable sources: no Windows header"

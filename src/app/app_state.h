@@ -1,0 +1,31 @@
+// The program's one state object: what the dialog, the collectors and the
+// commands share for the life of the process.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "collect/item_values.h"
+#include "settings/settings_file.h"
+
+namespace zeltrand {
+
+// Window title, caption of every message box and first line of every text
+// file the program writes. Its first sixteen characters head a mailed
+// record, where the import looks for them.
+inline constexpr std::string_view kTitleText = "Zeltrand v0.90 2003.1.17";
+
+struct AppState {
+  bool shift_held = false;  // Shift was down at start: no unattended exit
+  AutoFlags auto_flags;     // as loaded at start; refreshed by the exit command
+  int record_retry_count = 0;  // failed opens of the record file in this episode
+
+  Paths paths;
+  Settings settings;
+  CollectedInfo collected;
+
+  // Scratch text of the help file and the reports; grows as needed.
+  std::string report_buffer;
+};
+
+}  // namespace zeltrand

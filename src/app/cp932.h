@@ -1,0 +1,23 @@
+// Helpers for code page 932 (Shift-JIS) byte strings.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zeltrand::cp932 {
+
+// True for the first byte of a two-byte character.
+constexpr bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The longest prefix of `text` of at most `max_bytes` bytes that does not
+// split a two-byte character.
+std::string_view Prefix(std::string_view text, std::size_t max_bytes);
+
+inline std::string Cut(std::string_view text, std::size_t max_bytes) {
+  return std::string(Prefix(text, max_bytes));
+}
+
+}  // namespace zeltrand::cp932

@@ -1,0 +1,142 @@
+#include "app/main_dialog.h"
+
+#include "collect/item_table.h"
+#include "settings/settings_file.h"
+
+namespace zeltrand {
+
+namespace {
+
+constexpr std::string_view kProgressCaption = "Zeltrand";
+constexpr std::string_view kProgressText = "\nPC構成情報収集中...";
+constexpr std::string_view kSettingsWriteFailed = "Zeltrand.iniﾌｧｲﾙのｵｰﾌﾟﾝに失敗!";
+constexpr unsigned kSoftwareListExtent = 500;
+constexpr unsigned kWaitPauseMs = 200;
+
+}  // namespace
+
+// Ids 0 to 13 are the value fields, which open their detail display when
+// clicked; the lists, edits and check boxes start nothing.
+const std::array<MainDialog::Command, ctl::kCommandCount> MainDialog::kCommands = {
+    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::Nothing,
+    &MainDialog::Nothing,          &MainDialog::Nothing,        &MainDialog::Nothing,
+    &MainDialog::Nothing,          &MainDialog::Nothing,        &MainDialog::Nothing,
+    &MainDialog::SendMail,         &MainDialog::ChooseRecordFile, &MainDialog::Recollect,
+    &MainDialog::Record,           &MainDialog::Import,         &MainDialog::ShowHelp,
+    &MainDialog::Exit,             &MainDialog::Nothing,        &MainDialog::Nothing,
+    &MainDialog::Nothing,          &MainDialog::Nothing,        &MainDialog::OpenDownloadPage,
+    &MainDialog::HardwareReport,   &MainDialog::ProductReport,
+};
+
+CollectContext MainDialog::MakeCollectContext() {
+  return CollectContext{state_.collected, services_, state_.paths};
+}
+
+void MainDialog::OnInit() {
+  state_.report_buffer.clear();
+  window_.SetIcon();
+  window_.CreateListBrush();
+  state_.shift_held = window_.IsShiftDown();
+  state_.paths = MakePaths(services_.files.ExecutablePath());
+  state_.settings = DefaultSettings(state_.paths);
+  window_.SetTitle(kTitleText);
+  window_.InitCommonControls();
+  window_.SetListHorizontalExtent(ctl::kSoftwareList, kSoftwareListExtent);
+  // Tooltips: not yet.
+  ShowItemValues(state_.collected, window_);
+  CollectContext ctx = MakeCollectContext();
+  CollectAll(ctx, window_, /*include_cpu=*/false);
+  // The user and software lists, then the mail account: not yet.
+  // The settings file's values: not yet.
+  window_.Focus(ctl::kRecordPathEdit);
+  if (state_.auto_flags.exit && !state_.shift_held) {
+    window_.ShowMinimized();
+    window_.OpenProgressWindow(kProgressCaption);
+    window_.SetProgressText(kProgressText);
+  }
+  window_.StartTimer(ctl::kStartupTimer, 1);
+}
+
+void MainDialog::OnTimer(int timer_id) {
+  if (timer_id == ctl::kStartupTimer) OnFirstTick();
+  if (timer_id == ctl::kRecordRetryTimer) OnRecordRetryTick();
+}
+
+// The unattended run: the flags are the ones loaded at start, whatever the
+// check boxes show by now. A record that is still waiting for a busy file
+// ends the program itself once it is done.
+void MainDialog::OnFirstTick() {
+  window_.StopTimer(ctl::kStartupTimer);
+  CollectContext ctx = MakeCollectContext();
+  CollectItem(ctl::kCpuField, ctx, window_);
+  const AutoFlags flags = state_.auto_flags;
+  if (flags.record) window_.Press(ctl::kRecordButton);
+  if (flags.mail) window_.Press(ctl::kSendButton);
+  if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) {
+    window_.Press(ctl::kExitButton);
+  }
+}
+
+void MainDialog::OnRecordRetryTick() {
+  window_.StopTimer(ctl::kRecordRetryTimer);
+  window_.Activate();
+  window_.Press(ctl::kRecordButton);
+}
+
+void MainDialog::OnCommand(int id) {
+  if (id >= 0 && id < ctl::kCommandCount) (this->*kCommands[id])(id);
+}
+
+void MainDialog::WaitCursorPrelude() {
+  window_.ShowWaitCursor();
+  services_.clock.Sleep(kWaitPauseMs);
+}
+
+void MainDialog::ShowDetail(int) {}
+
+void MainDialog::SendMail(int) { WaitCursorPrelude(); }
+
+void MainDialog::ChooseRecordFile(int) {}
+
+void MainDialog::Recollect(int) {
+  WaitCursorPrelude();
+  CollectContext ctx = MakeCollectContext();
+  CollectAll(ctx, window_, /*include_cpu=*/true);
+}
+
+void MainDialog::Record(int) { WaitCursorPrelude(); }
+
+void MainDialog::Import(int) {}
+
+void MainDialog::ShowHelp(int) {}
+
+void MainDialog::Exit(int) {
+  Settings& s = state_.settings;
+  s.sender_address = window_.GetItemText(ctl::kSenderEdit);
+  s.recipient_address = window_.GetItemText(ctl::kRecipientEdit);
+  s.mail_server_name = window_.GetItemText(ctl::kMailServerEdit);
+  s.record_path = window_.GetItemText(ctl::kRecordPathEdit);
+  AutoFlags& flags = state_.auto_flags;
+  flags.start = window_.IsChecked(ctl::kAutoStartCheck);
+  flags.record = window_.IsChecked(ctl::kAutoRecordCheck);
+  flags.mail = window_.IsChecked(ctl::kAutoMailCheck);
+  flags.exit = window_.IsChecked(ctl::kAutoExitCheck);
+  if (!WriteSettingsFile(services_.files, state_.paths, s, flags)) {
+    window_.ShowMessage(kSettingsWriteFailed, kTitleText, kMbOk);
+    return;
+  }
+  // The start-up shortcut: not yet.
+  window_.End(1);
+}
+
+void MainDialog::OpenDownloadPage(int) {}
+
+void MainDialog::HardwareReport(int) { window_.ShowWaitCursor(); }
+
+void MainDialog::ProductReport(int) { window_.ShowWaitCursor(); }
+
+}  // namespace zeltrand

@@ -1,0 +1,110 @@
+#include "platform/win32/dialog_window.h"
+
+#include <commctrl.h>
+
+#include "app/cp932.h"
+#include "platform/win32/text.h"
+
+namespace zeltrand::win32 {
+
+namespace {
+
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+void Win32DialogWindow::SetIcon() {
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"ZeltrandIcon");
+  SetClassLongPtrW(dialog_, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+}
+
+void Win32DialogWindow::CreateListBrush() {
+  list_brush_ = CreateSolidBrush(GetSysColor(COLOR_MENU));
+}
+
+void Win32DialogWindow::InitCommonControls() { ::InitCommonControls(); }
+
+bool Win32DialogWindow::IsShiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+
+void Win32DialogWindow::SetTitle(std::string_view text) {
+  SetWindowTextW(dialog_, Widen(text).c_str());
+}
+
+void Win32DialogWindow::SetItemText(int id, std::string_view text) {
+  SetDlgItemTextW(dialog_, id, Widen(text).c_str());
+}
+
+std::string Win32DialogWindow::GetItemText(int id, std::size_t max_bytes) {
+  return cp932::Cut(Narrow(WindowText(GetDlgItem(dialog_, id))), max_bytes);
+}
+
+void Win32DialogWindow::SetCheck(int id, bool checked) {
+  SendDlgItemMessageW(dialog_, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool Win32DialogWindow::IsChecked(int id) {
+  return IsDlgButtonChecked(dialog_, id) == BST_CHECKED;
+}
+
+void Win32DialogWindow::SetListHorizontalExtent(int id, int pixels) {
+  SendDlgItemMessageW(dialog_, id, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
+}
+
+void Win32DialogWindow::InsertListItem(int id, int index, std::string_view text) {
+  const std::wstring wide = Widen(text);
+  SendDlgItemMessageW(dialog_, id, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void Win32DialogWindow::Focus(int id) { SetFocus(GetDlgItem(dialog_, id)); }
+
+void Win32DialogWindow::ShowMinimized() { ShowWindow(dialog_, SW_SHOWMINIMIZED); }
+
+// A top-level window owned by the dialog, not a child: it stays visible
+// while the dialog is minimised and has a title bar of its own.
+void Win32DialogWindow::OpenProgressWindow(std::string_view caption) {
+  progress_ = CreateWindowExW(0, L"STATIC", Widen(caption).c_str(), WS_VISIBLE | SS_CENTER, 400,
+                              330, 202, 98, dialog_, nullptr, nullptr, nullptr);
+}
+
+void Win32DialogWindow::SetProgressText(std::string_view text) {
+  if (progress_) SetWindowTextW(progress_, Widen(text).c_str());
+}
+
+void Win32DialogWindow::CloseProgressWindow() {
+  if (progress_) DestroyWindow(progress_);
+  progress_ = nullptr;
+}
+
+void Win32DialogWindow::StartTimer(int timer_id, unsigned milliseconds) {
+  SetTimer(dialog_, static_cast<UINT_PTR>(timer_id), milliseconds, nullptr);
+}
+
+void Win32DialogWindow::StopTimer(int timer_id) {
+  KillTimer(dialog_, static_cast<UINT_PTR>(timer_id));
+}
+
+void Win32DialogWindow::Activate() { SetActiveWindow(dialog_); }
+
+// The button's command, sent straight to the dialog: a BM_CLICK goes through
+// a simulated mouse press, which moves the focus and can be lost while the
+// dialog is minimised or inactive, as it is in an unattended run.
+void Win32DialogWindow::Press(int id) {
+  SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog_, id)));
+}
+
+void Win32DialogWindow::ShowWaitCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+
+int Win32DialogWindow::ShowMessage(std::string_view text, std::string_view caption,
+                                   unsigned style) {
+  return MessageBoxW(dialog_, Widen(text).c_str(), Widen(caption).c_str(), style);
+}
+
+void Win32DialogWindow::End(int result) { EndDialog(dialog_, result); }
+
+}  // namespace zeltrand::win32

@@ -1,0 +1,65 @@
+#include "platform/win32/system.h"
+
+#include <windows.h>
+
+#include "platform/win32/text.h"
+
+namespace zeltrand::win32 {
+
+void Win32Clock::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+std::string Win32Files::ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return Narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+namespace {
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+// The new content goes into a file of its own beside the old one, which it
+// replaces in one step: a full disk or a crash half-way leaves the old file
+// whole. The temporary name carries the process id, since several copies of
+// the program may share one folder and exit at the same moment.
+bool Win32Files::WriteWholeFile(const std::string& path, std::string_view bytes) {
+  const std::wstring target = Widen(path);
+  const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  CloseHandle(file);
+  if (written) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (MoveFileExW(temp.c_str(), target.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+      }
+      const DWORD error = GetLastError();
+      if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+      ::Sleep(50);  // another copy of the program is replacing it right now
+    }
+  }
+  DeleteFileW(temp.c_str());
+  return false;
+}
+
+}  // namespace zeltrand::win32

@@ -1,0 +1,19 @@
+// Clock and files over kernel32.
+#pragma once
+
+#include "platform/system.h"
+
+namespace zeltrand::win32 {
+
+class Win32Clock final : public Clock {
+ public:
+  void Sleep(unsigned milliseconds) override;
+};
+
+class Win32Files final : public Files {
+ public:
+  std::string ExecutablePath() override;
+  bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
+};
+
+}  // namespace zeltrand::win32

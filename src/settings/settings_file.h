@@ -1,0 +1,60 @@
+// Paths of the program and its settings file, Zeltrand.ini beside the
+// executable. The file is written whole at exit, always as these thirteen
+// lines (CR LF line ends, values as they are):
+//
+//   [mail]
+//   Smtp=<sender address>
+//   MailTo=<recipient address>
+//   MyMailServerIP=<mail server name or address>
+//
+//   [file]
+//   RecFile=<record file path>
+//
+//   [auto]
+//   Start=1      (empty when clear)
+//   Rec=1
+//   Mail=1
+//   End=1
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zeltrand {
+
+class Files;
+
+struct Paths {
+  std::string exe_path;
+  std::string exe_dir;  // no trailing separator; "C:" for a drive root
+  std::string ini_path;
+};
+
+struct Settings {
+  std::string sender_address;
+  std::string mail_server_name;
+  std::string recipient_address;
+  std::string record_path;
+};
+
+struct AutoFlags {
+  bool start = false;
+  bool record = false;
+  bool mail = false;
+  bool exit = false;
+};
+
+// Placeholders that mark a mail setting as not configured yet.
+inline constexpr std::string_view kUnsetSender = "???@???.???";
+inline constexpr std::string_view kUnsetMailServer = "???.???.???.???";
+inline constexpr std::string_view kUnsetRecipient = "???@???.???";
+
+std::string DirectoryOf(std::string_view exe_path);
+Paths MakePaths(std::string exe_path);
+Settings DefaultSettings(const Paths& paths);
+
+std::string FormatSettingsFile(const Settings& settings, const AutoFlags& flags);
+bool WriteSettingsFile(Files& files, const Paths& paths, const Settings& settings,
+                       const AutoFlags& flags);
+
+}  // namespace zeltrand

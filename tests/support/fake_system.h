@@ -1,0 +1,45 @@
+// Clock and files in memory.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace zeltrand::testing {
+
+class FakeClock : public Clock {
+ public:
+  unsigned slept_ms = 0;
+  void Sleep(unsigned milliseconds) override { slept_ms += milliseconds; }
+};
+
+class FakeFiles : public Files {
+ public:
+  std::string exe_path = "C:\\Tools\\Zeltrand.exe";
+  std::map<std::string, std::string> contents;
+  std::set<std::string> unwritable;  // paths whose replacement fails
+  int writes = 0;
+
+  std::string ExecutablePath() override { return exe_path; }
+  bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
+    ++writes;
+    if (unwritable.count(path)) return false;
+    contents[path] = bytes;
+    return true;
+  }
+};
+
+}  // namespace zeltrand::testing
+
+namespace zeltrand::testing {
+
+// A registry without a single key.
+class EmptyRegistry : public Registry {
+ public:
+  std::unique_ptr<RegistryKey> Open(RegRoot, std::string_view, RegView) override { return nullptr; }
+};
+
+}  // namespace zeltrand::testing

@@ -1,0 +1,54 @@
+#include "collect/item_table.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_system.h"
+#include "support/fake_window.h"
+
+namespace zeltrand::testing {
+namespace {
+
+struct PassHarness {
+  FakeClock clock;
+  FakeFiles files;
+  EmptyRegistry registry;
+  Services services{clock, files, registry};
+  Paths paths = MakePaths("C:\\Tools\\Zeltrand.exe");
+  CollectedInfo info;
+  FakeDialogWindow window;
+  CollectContext ctx{info, services, paths};
+};
+
+TEST(CollectionPass, StartUpPassLeavesOutTheCpu) {
+  PassHarness h;
+  CollectAll(h.ctx, h.window, false);
+  const auto writes = h.window.LogOf("SetItemText");
+  ASSERT_EQ(writes.size(), 13u);
+  for (const auto& w : writes) EXPECT_FALSE(w.starts_with("SetItemText 3 ")) << w;
+}
+
+TEST(CollectionPass, FullPassFillsTheFieldsInOrder) {
+  PassHarness h;
+  CollectAll(h.ctx, h.window, true);
+  const auto writes = h.window.LogOf("SetItemText");
+  ASSERT_EQ(writes.size(), 14u);
+  for (int n = 0; n < 14; ++n) EXPECT_TRUE(writes[n].starts_with("SetItemText " + std::to_string(n) + " "));
+}
+
+TEST(CollectionPass, CutsAFieldTextTo159BytesOnACharacterBoundary) {
+  PassHarness h;
+  std::string long_text = "a";
+  for (int i = 0; i < 100; ++i) long_text += "表";  // 1 + 200 bytes
+  h.info.item_values[13] = long_text;
+  CollectItem(13, h.ctx, h.window);
+  EXPECT_EQ(h.info.item_values[13].size(), 159u);
+  EXPECT_EQ(h.window.texts[13], h.info.item_values[13]);
+  std::string even = "ab";
+  for (int i = 0; i < 100; ++i) even += "表";
+  h.info.item_values[13] = even;
+  CollectItem(13, h.ctx, h.window);
+  EXPECT_EQ(h.info.item_values[13].size(), 158u);  // 表 does not fit at byte 159
+}
+
+}  // namespace
+}  // namespace zeltrand::testing

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "settings/settings_file.h"
+
+namespace zeltrand {
+namespace {
+
+struct DirCase {
+  const char* exe_path;
+  const char* dir;
+};
+
+class DirectoryOfExe : public ::testing::TestWithParam<DirCase> {};
+
+TEST_P(DirectoryOfExe, StopsAtTheLastSeparator) {
+  EXPECT_EQ(DirectoryOf(GetParam().exe_path), GetParam().dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DirectoryOfExe,
+    ::testing::Values(DirCase{"C:\\Tools\\Zeltrand.exe", "C:\\Tools"},
+                      DirCase{"C:\\Zeltrand.exe", "C:"},
+                      DirCase{"C:Zeltrand.exe", "C:"},
+                      DirCase{"C:\\A\\B\\C\\Zeltrand.exe", "C:\\A\\B\\C"},
+                      DirCase{"\\\\server\\share\\Zeltrand.exe", "\\\\server\\share"},
+                      DirCase{"Zeltrand.exe", "Zeltrand.exe"},
+                      // The second byte of 表 and ソ is a backslash.
+                      DirCase{"C:\\表\\Zeltrand.exe", "C:\\表"},
+                      DirCase{"C:\\Tools\\ソフト表.exe", "C:\\Tools"}));
+
+TEST(MakePaths, PutsTheSettingsFileBesideTheExecutable) {
+  const Paths paths = MakePaths("C:\\Zeltrand.exe");
+  EXPECT_EQ(paths.exe_path, "C:\\Zeltrand.exe");
+  EXPECT_EQ(paths.ini_path, "C:\\Zeltrand.ini");
+  EXPECT_EQ(DefaultSettings(paths).record_path, "C:\\Zeltrand.csv");
+}
+
+TEST(DefaultSettings, MarkTheMailSettingsAsNotConfigured) {
+  const Settings s = DefaultSettings(MakePaths("C:\\Tools\\Zeltrand.exe"));
+  EXPECT_EQ(s.mail_server_name, "???.???.???.???");
+  EXPECT_EQ(s.sender_address.front(), '?');
+  EXPECT_NE(s.sender_address.find('@'), std::string::npos);
+  EXPECT_EQ(s.recipient_address.front(), '?');
+}
+
+TEST(SettingsFile, IsThirteenLinesWithClearFlagsEmpty) {
+  const Settings s{"???@???.???", "???.???.???.???", "???@???.???", "C:\\Zeltrand.csv"};
+  EXPECT_EQ(FormatSettingsFile(s, AutoFlags{}),
+            "[mail]\r\n"
+            "Smtp=???@???.???\r\n"
+            "MailTo=???@???.???\r\n"
+            "MyMailServerIP=???.???.???.???\r\n"
+            "\r\n"
+            "[file]\r\n"
+            "RecFile=C:\\Zeltrand.csv\r\n"
+            "\r\n"
+            "[auto]\r\n"
+            "Start=\r\n"
+            "Rec=\r\n"
+            "Mail=\r\n"
+            "End=\r\n");
+}
+
+TEST(SettingsFile, WritesSetFlagsAsOne) {
+  const Settings s{"a@b", "mail", "c@d", "x.csv"};
+  const std::string text = FormatSettingsFile(s, AutoFlags{true, true, true, true});
+  EXPECT_TRUE(text.ends_with("[auto]\r\nStart=1\r\nRec=1\r\nMail=1\r\nEnd=1\r\n")) << text;
+}
+
+}  // namespace
+}  // namespace zeltrand
