@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include "collect/item_table.h"
+#include "settings/profile.h"
 #include "settings/settings_file.h"
 
 namespace zeltrand {
@@ -10,6 +11,7 @@ namespace {
 constexpr std::string_view kProgressCaption = "Zeltrand";
 constexpr std::string_view kProgressText = "\nPC構成情報収集中...";
 constexpr std::string_view kSettingsWriteFailed = "Zeltrand.iniﾌｧｲﾙのｵｰﾌﾟﾝに失敗!";
+constexpr std::string_view kEndWithoutSaving = "\n設定を保存せずに終了しますか?";
 constexpr unsigned kSoftwareListExtent = 500;
 constexpr unsigned kWaitPauseMs = 200;
 
@@ -51,7 +53,7 @@ void MainDialog::OnInit() {
   CollectContext ctx = MakeCollectContext();
   CollectAll(ctx, window_, /*include_cpu=*/false);
   // The user and software lists, then the mail account: not yet.
-  // The settings file's values: not yet.
+  LoadSettings();
   window_.Focus(ctl::kRecordPathEdit);
   if (state_.auto_flags.exit && !state_.shift_held) {
     window_.ShowMinimized();
@@ -76,8 +78,40 @@ void MainDialog::OnFirstTick() {
   const AutoFlags flags = state_.auto_flags;
   if (flags.record) window_.Press(ctl::kRecordButton);
   if (flags.mail) window_.Press(ctl::kSendButton);
-  if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) {
-    window_.Press(ctl::kExitButton);
+  if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) PressExitUnattended();
+}
+
+void MainDialog::PressExitUnattended() {
+  unattended_exit_ = true;
+  window_.Press(ctl::kExitButton);
+  unattended_exit_ = false;
+}
+
+// The edits show the file's values, or the built-in ones where the file has
+// none; the settings themselves change only when the program exits.
+void MainDialog::LoadSettings() {
+  const auto text = services_.files.ReadWholeFile(state_.paths.ini_path);
+  const Profile profile(text ? *text : std::string());
+  const auto value_or = [&](std::string_view key, const std::string& fallback) {
+    std::string value = profile.Get(kSectionMail, key);
+    return value.empty() ? fallback : value;
+  };
+  window_.SetItemText(ctl::kRecipientEdit, value_or(kKeyMailTo, state_.settings.recipient_address));
+  std::string record_path = profile.Get(kSectionFile, kKeyRecFile);
+  window_.SetItemText(ctl::kRecordPathEdit,
+                      record_path.empty() ? state_.settings.record_path : record_path);
+  AutoFlags& flags = state_.auto_flags;
+  const struct {
+    std::string_view key;
+    bool& flag;
+    int check_box;
+  } rows[] = {{kKeyStart, flags.start, ctl::kAutoStartCheck},
+              {kKeyRec, flags.record, ctl::kAutoRecordCheck},
+              {kKeyMail, flags.mail, ctl::kAutoMailCheck},
+              {kKeyEnd, flags.exit, ctl::kAutoExitCheck}};
+  for (const auto& row : rows) {
+    row.flag = !profile.Get(kSectionAuto, row.key).empty();
+    window_.SetCheck(row.check_box, row.flag);
   }
 }
 
@@ -114,20 +148,23 @@ void MainDialog::Import(int) {}
 
 void MainDialog::ShowHelp(int) {}
 
+// A program run from a write-protected share can never save its settings:
+// the user may then end it without saving, and an unattended run ends
+// anyway, since it would only have rewritten the values it loaded.
 void MainDialog::Exit(int) {
   Settings& s = state_.settings;
   s.sender_address = window_.GetItemText(ctl::kSenderEdit);
   s.recipient_address = window_.GetItemText(ctl::kRecipientEdit);
   s.mail_server_name = window_.GetItemText(ctl::kMailServerEdit);
-  s.record_path = window_.GetItemText(ctl::kRecordPathEdit);
+  s.record_path = window_.GetItemText(ctl::kRecordPathEdit, kPathLimit);
   AutoFlags& flags = state_.auto_flags;
   flags.start = window_.IsChecked(ctl::kAutoStartCheck);
   flags.record = window_.IsChecked(ctl::kAutoRecordCheck);
   flags.mail = window_.IsChecked(ctl::kAutoMailCheck);
   flags.exit = window_.IsChecked(ctl::kAutoExitCheck);
-  if (!WriteSettingsFile(services_.files, state_.paths, s, flags)) {
-    window_.ShowMessage(kSettingsWriteFailed, kTitleText, kMbOk);
-    return;
+  if (!WriteSettingsFile(services_.files, state_.paths, s, flags) && !unattended_exit_) {
+    const std::string question = std::string(kSettingsWriteFailed) + std::string(kEndWithoutSaving);
+    if (window_.ShowMessage(question, kTitleText, kMbYesNo | kMbIconWarning) != kIdYes) return;
   }
   // The start-up shortcut: not yet.
   window_.End(1);

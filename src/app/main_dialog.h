@@ -28,7 +28,9 @@ class MainDialog {
   using Command = void (MainDialog::*)(int id);
   static const std::array<Command, ctl::kCommandCount> kCommands;
 
+  void LoadSettings();
   void OnFirstTick();
+  void PressExitUnattended();
   void OnRecordRetryTick();
   void WaitCursorPrelude();
   CollectContext MakeCollectContext();
@@ -49,6 +51,7 @@ class MainDialog {
   AppState& state_;
   Services& services_;
   DialogWindow& window_;
+  bool unattended_exit_ = false;  // the exit was pressed by the program itself
 };
 
 }  // namespace zeltrand

@@ -2,6 +2,7 @@
 // dialog: time, files, the registry.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ class Files {
   virtual ~Files() = default;
   // The full path of the running executable.
   virtual std::string ExecutablePath() = 0;
+  // The whole content of `path`; nullopt when it cannot be read.
+  virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
   // Writes `bytes` as the whole new content of `path`. The old file stays
   // whole unless the new one was written completely.
   virtual bool WriteWholeFile(const std::string& path, std::string_view bytes) = 0;

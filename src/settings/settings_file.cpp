@@ -2,6 +2,7 @@
 
 #include "app/cp932.h"
 #include "platform/system.h"
+#include "settings/profile.h"
 
 namespace zeltrand {
 
@@ -49,7 +50,10 @@ std::string FormatSettingsFile(const Settings& s, const AutoFlags& flags) {
   std::string text;
   text += "[mail]\r\nSmtp=" + s.sender_address + "\r\nMailTo=" + s.recipient_address +
           "\r\nMyMailServerIP=" + s.mail_server_name + "\r\n\r\n";
-  text += "[file]\r\nRecFile=" + s.record_path + "\r\n\r\n";
+  // The profile reader hands back at most 255 bytes: a longer path would come
+  // back cut, naming another file. Left empty, the default path is used.
+  const std::string record_path = s.record_path.size() <= kProfileValueLimit ? s.record_path : "";
+  text += "[file]\r\nRecFile=" + record_path + "\r\n\r\n";
   text += std::string("[auto]\r\nStart=") + flag(flags.start) + "\r\nRec=" + flag(flags.record) +
           "\r\nMail=" + flag(flags.mail) + "\r\nEnd=" + flag(flags.exit) + "\r\n";
   return text;

@@ -17,6 +17,7 @@
 //   End=1
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,23 @@ struct AutoFlags {
   bool mail = false;
   bool exit = false;
 };
+
+// Sections and keys of the settings file.
+inline constexpr std::string_view kSectionMail = "mail";
+inline constexpr std::string_view kKeySmtp = "Smtp";  // the sender's address
+inline constexpr std::string_view kKeyMailTo = "MailTo";
+inline constexpr std::string_view kKeyMailServer = "MyMailServerIP";
+inline constexpr std::string_view kSectionFile = "file";
+inline constexpr std::string_view kKeyRecFile = "RecFile";
+inline constexpr std::string_view kSectionAuto = "auto";
+inline constexpr std::string_view kKeyStart = "Start";
+inline constexpr std::string_view kKeyRec = "Rec";
+inline constexpr std::string_view kKeyMail = "Mail";
+inline constexpr std::string_view kKeyEnd = "End";
+
+// Paths are read from the dialog whole, up to the longest path Windows
+// knows; every other text is held to 255 bytes.
+inline constexpr std::size_t kPathLimit = 32767;
 
 // Placeholders that mark a mail setting as not configured yet.
 inline constexpr std::string_view kUnsetSender = "???@???.???";

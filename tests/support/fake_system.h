@@ -24,6 +24,11 @@ class FakeFiles : public Files {
   int writes = 0;
 
   std::string ExecutablePath() override { return exe_path; }
+  std::optional<std::string> ReadWholeFile(const std::string& path) override {
+    const auto it = contents.find(path);
+    if (it == contents.end()) return std::nullopt;
+    return it->second;
+  }
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
     ++writes;
     if (unwritable.count(path)) return false;

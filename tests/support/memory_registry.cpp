@@ -6,8 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "support/cp932.h"
+#include "app/cp932.h"
 #include "support/reg_file.h"
+#include "support/utf16.h"
 
 namespace zeltrand {
 
@@ -43,18 +44,17 @@ char16_t WineLower(char16_t c) {
 
 std::u16string OrderOf(std::string_view name) {
   std::u16string order;
-  if (auto wide = cp932::ToUtf16(name)) {
+  if (auto wide = utf16::FromCp932(name)) {
     order = std::move(*wide);
   } else {
     // Not code page 932: keep the bytes apart from real characters, in a
     // private-use range, so the name still sorts and matches consistently.
-    for (const char b : name) order += static_cast<char16_t>(0xF700 + static_cast<unsigned char>(b));
+    for (const char b : name)
+      order += static_cast<char16_t>(0xF700 + static_cast<unsigned char>(b));
   }
   for (char16_t& c : order) c = WineLower(c);
   return order;
 }
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Splits at the backslashes that separate names; the second byte of a
 // double-byte character such as 表 (95 5C) is part of its name.
@@ -64,7 +64,7 @@ std::optional<std::vector<std::string>> SplitPath(std::string_view path) {
   std::string part;
   for (std::size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(c) && i + 1 < path.size()) {
+    if (cp932::IsLeadByte(c) && i + 1 < path.size()) {
       part += path[i];
       part += path[++i];
     } else if (c == '\\') {
@@ -80,13 +80,16 @@ std::optional<std::vector<std::string>> SplitPath(std::string_view path) {
 
 template <typename Items, typename OrderOfItem>
 auto LowerBound(Items& items, const std::u16string& order, OrderOfItem order_of) {
-  return std::lower_bound(items.begin(), items.end(), order, [&](const auto& item, const auto& o) {
-    return order_of(item) < o;
-  });
+  return std::lower_bound(items.begin(), items.end(), order,
+                          [&](const auto& item, const auto& o) { return order_of(item) < o; });
 }
 
-const std::u16string& SubkeyOrder(const std::shared_ptr<Node>& node) { return node->order; }
-const std::u16string& ValueOrder(const Node::Value& value) { return value.order; }
+const std::u16string& SubkeyOrder(const std::shared_ptr<Node>& node) {
+  return node->order;
+}
+const std::u16string& ValueOrder(const Node::Value& value) {
+  return value.order;
+}
 
 std::shared_ptr<Node> Child(const Node& node, std::string_view name) {
   const std::u16string order = OrderOf(name);
@@ -148,8 +151,12 @@ class MemoryKey : public RegistryKey {
   std::shared_ptr<Node> node_;
 };
 
-bool IsSoftware(std::string_view name) { return OrderOf(name) == u"software"; }
-bool IsWow6432Node(std::string_view name) { return OrderOf(name) == u"wow6432node"; }
+bool IsSoftware(std::string_view name) {
+  return OrderOf(name) == u"software";
+}
+bool IsWow6432Node(std::string_view name) {
+  return OrderOf(name) == u"wow6432node";
+}
 
 }  // namespace
 
@@ -186,7 +193,8 @@ std::shared_ptr<Node> MemoryRegistry::Create(RegRoot root, std::string_view path
 std::unique_ptr<RegistryKey> MemoryRegistry::Open(RegRoot root, std::string_view path,
                                                   RegView view) {
   std::string redirected;
-  if (view == RegView::k32Bit && root == RegRoot::kLocalMachine && Find(root, "Software\\Wow6432Node")) {
+  if (view == RegView::k32Bit && root == RegRoot::kLocalMachine &&
+      Find(root, "Software\\Wow6432Node")) {
     auto parts = SplitPath(path);
     if (parts && !parts->empty() && IsSoftware((*parts)[0]) &&
         (parts->size() == 1 || !IsWow6432Node((*parts)[1]))) {
@@ -200,7 +208,9 @@ std::unique_ptr<RegistryKey> MemoryRegistry::Open(RegRoot root, std::string_view
   return std::make_unique<MemoryKey>(std::move(node));
 }
 
-void MemoryRegistry::AddKey(RegRoot root, std::string_view path) { Create(root, path); }
+void MemoryRegistry::AddKey(RegRoot root, std::string_view path) {
+  Create(root, path);
+}
 
 void MemoryRegistry::SetValue(RegRoot root, std::string_view path, std::string_view name,
                               RegType type, std::string_view data) {
@@ -282,7 +292,8 @@ bool MemoryRegistry::LoadRegFile(const std::string& file_path) {
   std::string bytes;
   std::vector<char> chunk(4096);
   std::size_t got = 0;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) bytes.append(chunk.data(), got);
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
+    bytes.append(chunk.data(), got);
   std::fclose(file);
   if (!LoadRegText(bytes)) {
     load_error_ = file_path + ": " + load_error_;

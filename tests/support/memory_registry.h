@@ -41,8 +41,7 @@ class MemoryRegistry : public Registry {
   void AddKey(RegRoot root, std::string_view path);
   void SetValue(RegRoot root, std::string_view path, std::string_view name, RegType type,
                 std::string_view data);
-  void SetString(RegRoot root, std::string_view path, std::string_view name,
-                 std::string_view text);
+  void SetString(RegRoot root, std::string_view path, std::string_view name, std::string_view text);
   void SetDword(RegRoot root, std::string_view path, std::string_view name, std::uint32_t value);
 
   void DeleteKey(RegRoot root, std::string_view path);  // and everything below it

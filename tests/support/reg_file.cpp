@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "support/cp932.h"
+#include "support/utf16.h"
 
 namespace zeltrand::reg_file {
 namespace {
@@ -13,7 +13,9 @@ namespace {
 constexpr std::u16string_view kAnsiHeader = u"REGEDIT4";
 constexpr std::u16string_view kUnicodeHeader = u"Windows Registry Editor Version 5.00";
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsSpace(char16_t c) {
+  return c == u' ' || c == u'\t';
+}
 
 char16_t AsciiLower(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
@@ -50,9 +52,9 @@ bool AtLineEnd(std::u16string_view rest) {
   return rest.empty() || rest.front() == u';';
 }
 
-// Takes a "quoted" string off the front of `s`. Unknown escapes stay as
-// written, as Wine's importer keeps them, so a fixture means the same thing
-// in both places.
+// Takes a "quoted" string off the front of `s`. Of an unknown escape only
+// the escaped character is kept, as Wine's importer keeps it, so a fixture
+// means the same thing in both places.
 std::optional<std::u16string> TakeQuoted(std::u16string_view& s) {
   if (s.empty() || s.front() != u'"') return std::nullopt;
   std::u16string out;
@@ -64,14 +66,7 @@ std::optional<std::u16string> TakeQuoted(std::u16string_view& s) {
     }
     if (c == u'\\' && i + 1 < s.size()) {
       const char16_t next = s[++i];
-      if (next == u'\\' || next == u'"') {
-        out += next;
-      } else if (next == u'n') {
-        out += u'\n';
-      } else {
-        out += c;
-        out += next;
-      }
+      out += next == u'n' ? u'\n' : next;
       continue;
     }
     out += c;
@@ -145,7 +140,7 @@ class Parser {
     Edit edit;
     edit.kind = remove ? Edit::Kind::kDeleteKey : Edit::Kind::kAddKey;
     edit.root = *root;
-    edit.path = cp932::FromUtf16(path);
+    edit.path = utf16::ToCp932(path);
     // Wine skips the values that follow a deleted key until the next key.
     key_seen_ = true;
     has_key_ = !remove;
@@ -174,7 +169,7 @@ class Parser {
     edit.kind = Edit::Kind::kSetValue;
     edit.root = key_root_;
     edit.path = key_path_;
-    edit.name = cp932::FromUtf16(name);
+    edit.name = utf16::ToCp932(name);
     if (!ValueData(line, edit)) return false;
     if (hex_pending_) {
       pending_ = std::move(edit);
@@ -195,7 +190,7 @@ class Parser {
       if (!text) return Fail("unterminated string");
       if (!AtLineEnd(data)) return Fail("unexpected text after the string");
       edit.type = RegType::kString;
-      edit.data = cp932::FromUtf16(*text) + '\0';
+      edit.data = utf16::ToCp932(*text) + '\0';
       return true;
     }
     if (data.size() >= 6 && EqualsIgnoringCase(data.substr(0, 6), u"dword:")) {
@@ -218,7 +213,8 @@ class Parser {
       if (!data.empty() && data.front() == u'(') {
         std::uint32_t type = 0;
         std::size_t i = 1;
-        for (; i < data.size() && i < 9 && HexDigit(data[i]); ++i) type = type << 4 | *HexDigit(data[i]);
+        for (; i < data.size() && i < 9 && HexDigit(data[i]); ++i)
+          type = type << 4 | *HexDigit(data[i]);
         if (i == 1 || i >= data.size() || data[i] != u')') return Fail("bad hex(type)");
         edit.type = static_cast<RegType>(type);
         data.remove_prefix(i + 1);
@@ -255,8 +251,11 @@ class Parser {
       if (data.front() != u',') return Fail("hex bytes are separated by commas");
       data.remove_prefix(1);
     }
-    if (!hex_pending_ && unicode_ && IsStringType(edit.type)) {
-      edit.data = cp932::FromUtf16Bytes(edit.data);
+    if (!hex_pending_ && IsStringType(edit.type)) {
+      if (unicode_) edit.data = utf16::BytesToCp932(edit.data);
+      // Wine's importer ends unterminated string data with one zero
+      // character, also for a multi-string that lacks its second one.
+      if (!edit.data.empty() && edit.data.back() != '\0') edit.data += '\0';
     }
     return true;
   }
@@ -297,7 +296,7 @@ std::optional<std::pair<std::u16string, bool>> Decode(std::string_view bytes, st
     error = "UTF-8 .reg files come out garbled in Wine; use UTF-16LE or code page 932";
     return std::nullopt;
   }
-  auto text = cp932::ToUtf16(bytes);
+  auto text = utf16::FromCp932(bytes);
   if (!text) {
     error = "not code page 932 text";
     return std::nullopt;

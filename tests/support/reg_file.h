@@ -10,17 +10,17 @@
 //   "Count"=dword:0000002a
 //   "Blob"=hex:01,02,ff
 //   "Path"=hex(2):25,54,45,4d,50,25,00
-//   "List"=hex(7):61,00,62,00,00,\
-//     00
+//   "List"=hex(7):61,00,62,00,00,00
 //   "Gone"=-
 //   [-HKEY_CURRENT_USER\Software\Old]        ; deletes the key and below
 //
 // and "Windows Registry Editor Version 5.00" as UTF-16LE with a byte-order
-// mark, where hex(1)/hex(2)/hex(7) bytes are UTF-16LE text.
+// mark, where hex(1)/hex(2)/hex(7) bytes are UTF-16LE text. A hex list may
+// go on over several lines, each but the last ending in a backslash.
 //
-// Data comes out as the ANSI registry calls would return it after the
-// import: string types as code page 932 bytes with their terminating
-// zero(s), whichever form the file had.
+// Data comes out as the ANSI registry calls would return it after Wine's
+// import: string types as code page 932 bytes, with a terminating zero
+// added where the file left it out (one only, also for hex(7)).
 #pragma once
 
 #include <string>

@@ -25,7 +25,9 @@ HKEY RootKey(RegRoot root) {
   return HKEY_LOCAL_MACHINE;
 }
 
-bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool IsText(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 // Calls `enumerate(buffer, length)` with a growing buffer until the name
 // fits; the enumeration calls give no way to ask for the length alone.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/win32/text.h"
 
 namespace zeltrand::win32 {
@@ -34,6 +36,25 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 }  // namespace
+
+std::optional<std::string> Win32Files::ReadWholeFile(const std::string& path) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size{};
+  std::string bytes;
+  bool ok = GetFileSizeEx(file, &size) != 0;
+  if (ok) bytes.resize(static_cast<size_t>(size.QuadPart));
+  for (size_t done = 0; ok && done < bytes.size();) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    ok = ReadFile(file, bytes.data() + done, want, &got, nullptr) && got > 0;
+    done += got;
+  }
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
 
 // The new content goes into a file of its own beside the old one, which it
 // replaces in one step: a full disk or a crash half-way leaves the old file

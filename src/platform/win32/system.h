@@ -13,6 +13,7 @@ class Win32Clock final : public Clock {
 class Win32Files final : public Files {
  public:
   std::string ExecutablePath() override;
+  std::optional<std::string> ReadWholeFile(const std::string& path) override;
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
 };
 

@@ -7,7 +7,8 @@
 //       without case) and/or whose title is TEXT. Prints one HWND a line.
 //   info HWND                  the window's record, as `windows` prints it
 //   windows                    every top-level window:
-//       HWND class owner visible iconic x y w h exe title
+//       HWND class owner visible iconic style exstyle x y w h cx cy cw ch exe title
+//       (x y w h: window rectangle; cx cy cw ch: client area; both on screen)
 //   controls HWND              every child in tab (creation) order:
 //       id class style exstyle x y w h text   (x y w h in client pixels)
 //   units HWND TEMPLATE        dialog base units of the dialog template
@@ -24,6 +25,8 @@
 //   key HWND VK [ID]           posts WM_KEYDOWN and WM_KEYUP to control ID,
 //                              else to the focused control, else to HWND
 //   wait-gone HWND [--timeout MS]
+//   kill HWND                  ends the process owning HWND (exit code 1) and
+//                              waits for it; for leftovers of a failed case
 //   msgbox --owner HWND [--timeout MS]
 //       Waits for a "#32770" owned by HWND and prints its records:
 //       hwnd HWND / caption TEXT / text TEXT / button ID TEXT (one a button)
@@ -40,6 +43,7 @@
 //
 // Everything that makes the program act is posted, never sent: a handler
 // that opens a modal box would otherwise block the driver until it closes.
+// Only settext sends (the text must travel with the message), with a time limit.
 
 #include <windows.h>
 
@@ -68,8 +72,8 @@ struct Failure {
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                 0, nullptr, nullptr);
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
                       nullptr, nullptr);
@@ -80,11 +84,20 @@ std::wstring Escape(const std::wstring& text) {
   std::wstring out;
   for (wchar_t c : text) {
     switch (c) {
-      case L'\\': out += L"\\\\"; break;
-      case L'\t': out += L"\\t"; break;
-      case L'\r': out += L"\\r"; break;
-      case L'\n': out += L"\\n"; break;
-      default: out += c;
+      case L'\\':
+        out += L"\\\\";
+        break;
+      case L'\t':
+        out += L"\\t";
+        break;
+      case L'\r':
+        out += L"\\r";
+        break;
+      case L'\n':
+        out += L"\\n";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -111,9 +124,13 @@ std::wstring Hex(uint64_t value, int digits = 0) {
   return buffer;
 }
 
-std::wstring HwndText(HWND hwnd) { return Hex(reinterpret_cast<uintptr_t>(hwnd)); }
+std::wstring HwndText(HWND hwnd) {
+  return Hex(reinterpret_cast<uintptr_t>(hwnd));
+}
 
-std::wstring Dec(long long value) { return std::to_wstring(value); }
+std::wstring Dec(long long value) {
+  return std::to_wstring(value);
+}
 
 uint64_t ParseNumber(const std::wstring& text) {
   if (text.empty()) throw UsageError{L"empty number"};
@@ -129,7 +146,9 @@ HWND ParseHwnd(const std::wstring& text) {
   return hwnd;
 }
 
-int ParseId(const std::wstring& text) { return static_cast<int>(ParseNumber(text)); }
+int ParseId(const std::wstring& text) {
+  return static_cast<int>(ParseNumber(text));
+}
 
 // Command line: positional arguments plus "--name value" options.
 struct Args {
@@ -194,8 +213,7 @@ std::wstring CaptionOf(HWND hwnd) {
 // WM_GETTEXT, answered by the control itself (an edit's text lives only there).
 std::wstring TextOf(HWND hwnd) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                           &length))
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
     throw Failure{L"WM_GETTEXTLENGTH timed out on " + HwndText(hwnd)};
   std::wstring text(length + 1, L'\0');
   DWORD_PTR got = 0;
@@ -258,9 +276,15 @@ void Post(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 void WindowRecord(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
   Record({HwndText(hwnd), Escape(ClassOf(hwnd)), HwndText(GetWindow(hwnd, GW_OWNER)),
-          Dec(IsWindowVisible(hwnd) ? 1 : 0), Dec(IsIconic(hwnd) ? 1 : 0), Dec(r.left),
-          Dec(r.top), Dec(r.right - r.left), Dec(r.bottom - r.top), Escape(ImageOf(hwnd)),
+          Dec(IsWindowVisible(hwnd) ? 1 : 0), Dec(IsIconic(hwnd) ? 1 : 0),
+          Hex(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), 8),
+          Hex(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)), 8), Dec(r.left), Dec(r.top),
+          Dec(r.right - r.left), Dec(r.bottom - r.top), Dec(client.left), Dec(client.top),
+          Dec(client.right - client.left), Dec(client.bottom - client.top), Escape(ImageOf(hwnd)),
           Escape(CaptionOf(hwnd))});
 }
 
@@ -294,8 +318,8 @@ int Controls(const Args& args) {
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     Record({Dec(static_cast<unsigned>(GetDlgCtrlID(child))), Escape(ClassOf(child)),
             Hex(static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)), 8),
-            Hex(static_cast<DWORD>(GetWindowLongW(child, GWL_EXSTYLE)), 8), Dec(r.left),
-            Dec(r.top), Dec(r.right - r.left), Dec(r.bottom - r.top), Escape(TextOf(child))});
+            Hex(static_cast<DWORD>(GetWindowLongW(child, GWL_EXSTYLE)), 8), Dec(r.left), Dec(r.top),
+            Dec(r.right - r.left), Dec(r.bottom - r.top), Escape(TextOf(child))});
   }
   return 0;
 }
@@ -307,55 +331,59 @@ const WORD* SkipField(const WORD* p) {
   return p + 1;
 }
 
-// MapDialogRect only works on a dialog of the calling process, so the driver
-// builds an empty, hidden dialog with the same font header as the program's
-// template and asks the dialog manager for its base units.
-int Units(const Args& args) {
-  HWND dialog = ParseHwnd(args.At(0));
-  std::wstring image = ImageOf(dialog);
-  HMODULE module = LoadLibraryExW(image.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!module) throw Failure{L"cannot load " + image};
-  HRSRC resource = FindResourceW(module, args.At(1).c_str(), MAKEINTRESOURCEW(5));
-  if (!resource) throw Failure{L"no dialog template " + args.At(1) + L" in " + image};
-  const WORD* header = static_cast<const WORD*>(LockResource(LoadResource(module, resource)));
-
-  bool extended = header[0] == 1 && header[1] == 0xFFFF;
-  DWORD style = extended ? *reinterpret_cast<const DWORD*>(header + 6)
-                         : *reinterpret_cast<const DWORD*>(header);
-  const WORD* p = header + (extended ? 13 : 9);  // past cDlgItems, x, y, cx, cy
+// A DLGTEMPLATEEX with the font of `source` (a DLGTEMPLATE or DLGTEMPLATEEX)
+// and nothing else: no controls, menu, class or title.
+std::vector<WORD> FontOnlyTemplate(const WORD* source) {
+  bool extended = source[0] == 1 && source[1] == 0xFFFF;
+  DWORD style = *reinterpret_cast<const DWORD*>(source + (extended ? 6 : 0));
+  const WORD* p = source + (extended ? 13 : 9);  // past cDlgItems, x, y, cx, cy
   p = SkipField(SkipField(p));                   // menu, class
   while (*p) ++p;                                // title
   ++p;
 
-  // A DLGTEMPLATEEX header without controls, menu, class or title.
-  std::vector<WORD> copy(13, 0);
+  std::vector<WORD> copy(16, 0);
   copy[0] = 1;
   copy[1] = 0xFFFF;
-  DWORD probe_style = (style & (DS_SETFONT | DS_FIXEDSYS)) | WS_POPUP;
-  copy[6] = LOWORD(probe_style);
-  copy[7] = HIWORD(probe_style);
-  copy[11] = 100;
-  copy[12] = 100;
-  copy.insert(copy.end(), {0, 0, 0});
+  DWORD copy_style = (style & (DS_SETFONT | DS_FIXEDSYS)) | WS_POPUP;
+  copy[6] = LOWORD(copy_style);
+  copy[7] = HIWORD(copy_style);
+  copy[11] = 100;  // cx
+  copy[12] = 100;  // cy
   if (style & DS_SETFONT) {
     copy.push_back(*p++);  // point size
     if (extended) {
       copy.push_back(*p++);  // weight
       copy.push_back(*p++);  // italic, charset
     } else {
-      copy.insert(copy.end(), {FW_NORMAL, 0x0100 * DEFAULT_CHARSET});
+      copy.insert(copy.end(), {FW_NORMAL, DEFAULT_CHARSET << 8});
     }
     do copy.push_back(*p);
     while (*p++);
   }
+  return copy;
+}
+
+// MapDialogRect only works on a dialog of the calling process, so the driver
+// builds an empty, hidden dialog with the font of the program's template and
+// asks the dialog manager for its base units.
+int Units(const Args& args) {
+  HWND dialog = ParseHwnd(args.At(0));
+  std::wstring image = ImageOf(dialog);
+  HMODULE module = LoadLibraryExW(image.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) throw Failure{L"cannot load " + image};
+  HRSRC resource = FindResourceW(module, args.At(1).c_str(), MAKEINTRESOURCEW(5));
+  const void* source = resource ? LockResource(LoadResource(module, resource)) : nullptr;
+  if (!source) throw Failure{L"no dialog template " + args.At(1) + L" in " + image};
+  std::vector<WORD> font_only = FontOnlyTemplate(static_cast<const WORD*>(source));
+  FreeLibrary(module);
+
   HWND probe = CreateDialogIndirectParamW(
-      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(copy.data()), nullptr,
+      GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(font_only.data()), nullptr,
       [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
   if (!probe) throw Failure{L"cannot build the probe dialog, error " + Dec(GetLastError())};
   RECT r{0, 0, 4, 8};
   MapDialogRect(probe, &r);
   DestroyWindow(probe);
-  FreeLibrary(module);
   Record({L"units", Dec(r.right), Dec(r.bottom)});
   return 0;
 }
@@ -390,8 +418,8 @@ int Items(const Args& args) {
   for (LRESULT i = 0; i < count; ++i) {
     LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT got = Send(list, LB_GETTEXT, static_cast<WPARAM>(i),
-                       reinterpret_cast<LPARAM>(text.data()));
+    LRESULT got =
+        Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
     Record({Dec(i), Escape(text)});
   }
@@ -454,6 +482,22 @@ int Key(const Args& args) {
   return 0;
 }
 
+int Kill(const Args& args) {
+  HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(args.At(0))));
+  DWORD pid = 0;
+  if (!GetWindowThreadProcessId(hwnd, &pid)) return 0;  // already gone
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  if (!process) {
+    if (IsWindow(hwnd)) throw Failure{L"cannot open the process, error " + Dec(GetLastError())};
+    return 0;
+  }
+  TerminateProcess(process, 1);
+  DWORD waited = WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  if (waited != WAIT_OBJECT_0) throw Failure{L"the process did not end"};
+  return 0;
+}
+
 int WaitGone(const Args& args) {
   HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(args.At(0))));
   if (!WaitFor(args.Timeout(10000), [&] { return !IsWindow(hwnd); }))
@@ -468,8 +512,7 @@ HWND WaitForBox(const Args& args) {
   HWND box = nullptr;
   WaitFor(args.Timeout(5000), [&] {
     for (HWND hwnd : TopLevelWindows())
-      if (GetWindow(hwnd, GW_OWNER) == owner && IsWindowVisible(hwnd) &&
-          ClassOf(hwnd) == L"#32770")
+      if (GetWindow(hwnd, GW_OWNER) == owner && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770")
         box = hwnd;
     return box != nullptr;
   });
@@ -577,16 +620,13 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {L"find", Find},         {L"info", Info},
-    {L"windows", Windows},   {L"controls", Controls},
-    {L"units", Units},       {L"text", Text},
-    {L"settext", SetText},   {L"items", Items},
-    {L"check", Check},       {L"focus", Focus},
-    {L"click", Click},       {L"command", Command},
-    {L"close", Close},       {L"sysclose", SysClose},
-    {L"key", Key},           {L"wait-gone", WaitGone},
-    {L"msgbox", MsgBox},     {L"answer", Answer},
-    {L"clip-set", ClipSet},  {L"clip-get", ClipGet},
+    {L"find", Find},           {L"info", Info},         {L"windows", Windows},
+    {L"controls", Controls},   {L"units", Units},       {L"text", Text},
+    {L"settext", SetText},     {L"items", Items},       {L"check", Check},
+    {L"focus", Focus},         {L"click", Click},       {L"command", Command},
+    {L"close", Close},         {L"sysclose", SysClose}, {L"key", Key},
+    {L"wait-gone", WaitGone},  {L"kill", Kill},         {L"msgbox", MsgBox},
+    {L"answer", Answer},       {L"clip-set", ClipSet},  {L"clip-get", ClipGet},
     {L"clip-empty", ClipEmpty}};
 
 }  // namespace

@@ -32,8 +32,11 @@ TEST(MainDialogInit, RunsTheStepsInOrder) {
   for (int n = 0; n < 14; ++n) {
     if (n != 3) expected.push_back("SetItemText " + std::to_string(n) + " " + initial[n]);
   }
-  expected.push_back("Focus 20");
-  expected.push_back("StartTimer 1 1");
+  for (const char* step : {"SetItemText 19 ???@???.???", "SetItemText 20 C:\\Tools\\Zeltrand.csv",
+                           "SetCheck 28 0", "SetCheck 29 0", "SetCheck 30 0", "SetCheck 31 0",
+                           "Focus 20", "StartTimer 1 1"}) {
+    expected.push_back(step);
+  }
   EXPECT_THAT(h.window.log, ElementsAreArray(expected));
 }
 
@@ -55,9 +58,11 @@ TEST(MainDialogInit, ShowsTheInitialTextsUntilTheFirstTick) {
   EXPECT_EQ(h.window.texts[0], "");
 }
 
+constexpr const char* kIni = "C:\\Tools\\Zeltrand.ini";
+
 TEST(MainDialogInit, AnUnattendedExitStartsMinimisedWithTheProgressWindow) {
   DialogHarness h;
-  h.state.auto_flags.exit = true;
+  h.files.contents[kIni] = "[auto]\r\nEnd=1\r\n";
   h.dialog.OnInit();
   EXPECT_TRUE(h.window.minimized);
   EXPECT_TRUE(h.window.progress_open);
@@ -67,7 +72,7 @@ TEST(MainDialogInit, AnUnattendedExitStartsMinimisedWithTheProgressWindow) {
 
 TEST(MainDialogInit, ShiftHeldAtStartShowsTheDialogNormally) {
   DialogHarness h;
-  h.state.auto_flags.exit = true;
+  h.files.contents[kIni] = "[auto]\r\nEnd=1\r\n";
   h.window.shift_down = true;
   h.dialog.OnInit();
   EXPECT_TRUE(h.state.shift_held);
@@ -178,22 +183,55 @@ TEST(ExitCommand, WritesTheEditsAndCheckBoxesIntoTheSettingsFile) {
   EXPECT_EQ(h.window.end_result, 1);
 }
 
-TEST(ExitCommand, KeepsTheDialogOpenWhenTheSettingsCannotBeWritten) {
+constexpr const char* kCannotSave = "Zeltrand.iniﾌｧｲﾙのｵｰﾌﾟﾝに失敗!\n設定を保存せずに終了しますか?";
+
+TEST(ExitCommand, AsksWhetherToEndWhenTheSettingsCannotBeWritten) {
   DialogHarness h;
   h.dialog.OnInit();
   h.files.unwritable.insert("C:\\Tools\\Zeltrand.ini");
+  h.window.message_answers = {kIdNo};
 
   h.dialog.OnCommand(27);
 
   ASSERT_EQ(h.window.messages.size(), 1u);
-  EXPECT_EQ(h.window.messages[0].text, "Zeltrand.iniﾌｧｲﾙのｵｰﾌﾟﾝに失敗!");
+  EXPECT_EQ(h.window.messages[0].text, kCannotSave);
   EXPECT_EQ(h.window.messages[0].caption, "Zeltrand v0.90 2003.1.17");
-  EXPECT_EQ(h.window.messages[0].style, kMbOk);
-  EXPECT_EQ(h.window.end_calls, 0);
+  EXPECT_EQ(h.window.messages[0].style, kMbYesNo | kMbIconWarning);
+  EXPECT_EQ(h.window.end_calls, 0);  // No keeps the dialog open
 
   h.files.unwritable.clear();  // the user mends the cause and presses again
   h.dialog.OnCommand(27);
   EXPECT_EQ(h.window.end_result, 1);
+  EXPECT_EQ(h.window.messages.size(), 1u);
+}
+
+TEST(ExitCommand, EndsWithoutSavingWhenTheUserSaysYes) {
+  DialogHarness h;
+  h.dialog.OnInit();
+  h.files.unwritable.insert("C:\\Tools\\Zeltrand.ini");
+  h.window.message_answers = {kIdYes};
+  h.dialog.OnClose();
+  EXPECT_EQ(h.window.end_result, 1);
+  EXPECT_FALSE(h.files.contents.count("C:\\Tools\\Zeltrand.ini"));
+}
+
+TEST(ExitCommand, AnUnattendedExitEndsSilentlyWhenTheSettingsCannotBeWritten) {
+  DialogHarness h;
+  h.files.contents["C:\\Tools\\Zeltrand.ini"] = "[auto]\r\nEnd=1\r\n";
+  h.files.unwritable.insert("C:\\Tools\\Zeltrand.ini");
+  h.dialog.OnInit();
+  h.dialog.OnTimer(1);
+  EXPECT_TRUE(h.window.messages.empty());
+  EXPECT_EQ(h.window.end_result, 1);
+}
+
+TEST(ExitCommand, AUserExitAfterAnUnattendedOneStillAsks) {
+  DialogHarness h;
+  h.files.unwritable.insert("C:\\Tools\\Zeltrand.ini");
+  h.dialog.OnInit();
+  h.dialog.OnTimer(1);  // nothing unattended configured
+  h.dialog.OnCommand(27);
+  EXPECT_EQ(h.window.messages.size(), 1u);
 }
 
 // What each command id visibly does, with the later commands' work not yet

@@ -1,4 +1,4 @@
-#include "support/cp932.h"
+#include "support/utf16.h"
 
 #include <iconv.h>
 
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace zeltrand::cp932 {
+namespace zeltrand::utf16 {
 namespace {
 
 class Converter {
@@ -53,7 +53,7 @@ std::string ToBytes(std::u16string_view utf16) {
 
 }  // namespace
 
-std::optional<std::u16string> ToUtf16(std::string_view cp932) {
+std::optional<std::u16string> FromCp932(std::string_view cp932) {
   Converter conv("UTF-16LE", "CP932");
   const std::string bytes = conv.Run(cp932);
   if (!cp932.empty()) return std::nullopt;
@@ -65,7 +65,7 @@ std::optional<std::u16string> ToUtf16(std::string_view cp932) {
   return out;
 }
 
-std::string FromUtf16Bytes(std::string_view utf16le) {
+std::string BytesToCp932(std::string_view utf16le) {
   if (utf16le.size() % 2) utf16le.remove_suffix(1);
   Converter conv("CP932", "UTF-16LE");
   std::string out;
@@ -81,6 +81,8 @@ std::string FromUtf16Bytes(std::string_view utf16le) {
   }
 }
 
-std::string FromUtf16(std::u16string_view utf16) { return FromUtf16Bytes(ToBytes(utf16)); }
+std::string ToCp932(std::u16string_view utf16) {
+  return BytesToCp932(ToBytes(utf16));
+}
 
-}  // namespace zeltrand::cp932
+}  // namespace zeltrand::utf16

@@ -1,0 +1,13 @@
+#!/bin/sh
+# Builds everything and runs every test: the unit tests of the portable core
+# (with sanitizers) and the end-to-end tests of Zeltrand.exe under Wine.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+cmake --preset native >/dev/null
+cmake --build --preset native
+size=$(stat -c %s build/mingw/Zeltrand.exe)
+echo "Zeltrand.exe: $size bytes"
+ctest --preset native "$@"

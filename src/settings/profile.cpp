@@ -1,0 +1,102 @@
+#include "settings/profile.h"
+
+#include "app/cp932.h"
+#include "platform/system.h"
+
+namespace zeltrand {
+
+namespace {
+
+// Blanks as the profile reader trims them; Ctrl-Z is an old end-of-file mark.
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == 0x1A;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Compares ASCII letters without case; the bytes of two-byte characters
+// compare exactly (the second byte of a character may look like a letter).
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (cp932::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (Lower(a[i]) != Lower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Lines end at LF; only when no LF is left does a lone CR end one.
+std::string_view NextLine(std::string_view& rest) {
+  std::size_t end = rest.find('\n');
+  if (end == std::string_view::npos) end = rest.find('\r');
+  std::string_view line = rest.substr(0, end);
+  rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+  return line;
+}
+
+std::string Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+}  // namespace
+
+Profile::Profile(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::string_view line = Trim(NextLine(rest));
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      const std::size_t close = line.rfind(']');
+      if (close != std::string_view::npos) {
+        sections_.push_back({std::string(line.substr(1, close - 1)), {}});
+        continue;
+      }
+    }
+    if (sections_.empty()) continue;  // keys before any section belong nowhere
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) {
+      sections_.back().entries.push_back({std::string(line), {}, false});
+    } else {
+      sections_.back().entries.push_back(
+          {std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1))), true});
+    }
+  }
+}
+
+std::string Profile::Get(std::string_view section, std::string_view key) const {
+  section = Trim(section);
+  key = Trim(key);
+  for (const Section& s : sections_) {
+    if (!SameName(s.name, section)) continue;
+    for (const Entry& e : s.entries) {
+      if (SameName(e.key, key)) {
+        return e.has_value ? cp932::Cut(Unquote(e.value), kProfileValueLimit) : std::string();
+      }
+    }
+    return {};  // only the first section of a name counts
+  }
+  return {};
+}
+
+std::string ReadProfileString(Files& files, const std::string& path, std::string_view section,
+                              std::string_view key) {
+  const auto text = files.ReadWholeFile(path);
+  return text ? Profile(*text).Get(section, key) : std::string();
+}
+
+}  // namespace zeltrand
