@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include "collect/item_table.h"
+#include "collect/lists.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -52,7 +53,9 @@ void MainDialog::OnInit() {
   ShowItemValues(state_.collected, window_);
   CollectContext ctx = MakeCollectContext();
   CollectAll(ctx, window_, /*include_cpu=*/false);
-  // The user and software lists, then the mail account: not yet.
+  ListLoginUsers(ctx, window_);
+  ListInstalledSoftware(ctx, window_);
+  // The mail account: not yet.
   LoadSettings();
   window_.Focus(ctl::kRecordPathEdit);
   if (state_.auto_flags.exit && !state_.shift_held) {

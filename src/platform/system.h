@@ -9,6 +9,12 @@
 namespace zeltrand {
 
 class Registry;
+class Machine;
+class CpuProbe;
+class NetBios;
+class MibAgent;
+class UuidSource;
+class WinIni;
 
 class Clock {
  public:
@@ -33,6 +39,12 @@ struct Services {
   Clock& clock;
   Files& files;
   Registry& registry;
+  Machine& machine;
+  CpuProbe& cpu;
+  NetBios& netbios;
+  MibAgent& mib;
+  UuidSource& uuid;
+  WinIni& win_ini;
 };
 
 }  // namespace zeltrand

@@ -3,16 +3,12 @@
 #pragma once
 
 #include "app/main_dialog.h"
-#include "support/fake_system.h"
+#include "support/fake_services.h"
 #include "support/fake_window.h"
 
 namespace zeltrand::testing {
 
-struct DialogHarness {
-  FakeClock clock;
-  FakeFiles files;
-  EmptyRegistry registry;
-  Services services{clock, files, registry};
+struct DialogHarness : FakeServices {
   AppState state;
   FakeDialogWindow window;
   MainDialog dialog{state, services, window};

@@ -5,7 +5,6 @@
 #include <set>
 #include <string>
 
-#include "platform/registry.h"
 #include "platform/system.h"
 
 namespace zeltrand::testing {
@@ -39,12 +38,3 @@ class FakeFiles : public Files {
 
 }  // namespace zeltrand::testing
 
-namespace zeltrand::testing {
-
-// A registry without a single key.
-class EmptyRegistry : public Registry {
- public:
-  std::unique_ptr<RegistryKey> Open(RegRoot, std::string_view, RegView) override { return nullptr; }
-};
-
-}  // namespace zeltrand::testing

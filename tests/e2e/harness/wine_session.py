@@ -8,6 +8,10 @@ into a state file (JSON) in the build tree; `stop` ends the session.
     python3 wine_session.py start --state FILE --win-build DIR --fixtures DIR
     python3 wine_session.py stop --state FILE
 
+A session belongs to the process that ran `start`'s parent: the ctest run.
+Two test runs in one build tree take turns: a second `start` waits until the
+first run's `stop`, and a `stop` leaves another live run's session alone.
+
 Layout under the state file's folder (build/native/tests/e2e/session):
     prefix/  home/  xauthority  logs/  state.json
 The template prefix sits beside it (../wine-template) and is made once: a
@@ -15,6 +19,7 @@ fresh `wineboot -i` takes about 13 s, a copy about a second.
 """
 
 import argparse
+import fcntl
 import json
 import os
 import secrets
@@ -32,6 +37,8 @@ TEMPLATE_MARK = ".zeltrand-template"
 # Both registry fixtures are imported into every session, in this order.
 SESSION_REG_FILES = ("desktop.reg", "fonts.reg")
 REQUIRED_TOOLS = ("Xvfb", "wine", "wineserver", "import")
+# How long a start waits for another test run's session to end.
+OTHER_RUN_WAIT_S = 600
 
 
 class SessionError(Exception):
@@ -155,11 +162,63 @@ def ensure_template(template, display, xauthority, log):
     return True
 
 
+def process_identity(pid):
+    """pid and kernel start time: a pid alone may have been reused."""
+    try:
+        stat = Path("/proc/%d/stat" % pid).read_text()
+    except OSError:
+        return None
+    return {"pid": pid, "start": int(stat.rsplit(")", 1)[1].split()[19])}
+
+
+def alive(identity):
+    return identity is not None and process_identity(identity["pid"]) == identity
+
+
+def read_state(state_path):
+    try:
+        return json.loads(state_path.read_text())
+    except FileNotFoundError:
+        return None
+
+
+def owned_by_other_run(state):
+    """True when the session belongs to a test run other than ours that is
+    still going."""
+    return (state is not None and alive(state["owner"])
+            and state["owner"]["pid"] != os.getppid())
+
+
+def wait_for_other_run(state_path):
+    deadline = time.monotonic() + OTHER_RUN_WAIT_S
+    state = read_state(state_path)
+    if owned_by_other_run(state):
+        print("waiting for the e2e session of another test run (pid %d) to end"
+              % state["owner"]["pid"], flush=True)
+    while owned_by_other_run(read_state(state_path)):
+        if time.monotonic() > deadline:
+            raise SessionError("another test run kept the e2e session for %d s"
+                               % OTHER_RUN_WAIT_S)
+        time.sleep(0.5)
+
+
+def stop_xvfb(identity):
+    if not alive(identity):
+        return
+    os.kill(identity["pid"], signal.SIGTERM)
+    deadline = time.monotonic() + 10
+    while alive(identity):
+        if time.monotonic() > deadline:
+            os.kill(identity["pid"], signal.SIGKILL)
+            break
+        time.sleep(0.05)
+
+
 def stop_session(state_path):
     """Ends the session of the state file, if any; harmless when none runs."""
-    if not state_path.is_file():
+    state = read_state(state_path)
+    if state is None:
         return
-    state = json.loads(state_path.read_text())
     env = state["env"]
     if Path(env["WINEPREFIX"]).is_dir():
         subprocess.run(["wineserver", "-k"], env=env, stdin=subprocess.DEVNULL,
@@ -167,10 +226,7 @@ def stop_session(state_path):
         subprocess.run(["wineserver", "-w"], env=env, timeout=60,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
-    try:
-        os.kill(state["xvfb_pid"], signal.SIGTERM)
-    except ProcessLookupError:
-        pass
+    stop_xvfb(state["xvfb"])
     state_path.unlink()
     shutil.rmtree(env["WINEPREFIX"], ignore_errors=True)
 
@@ -206,7 +262,8 @@ def start_session(state_path, win_build, fixtures):
     # From here on a failure must not leave Xvfb behind.
     prefix = root / "prefix"
     env = base_env(prefix, root / "home", display, xauthority)
-    state = {"env": env, "xvfb_pid": xvfb_pid, "display": display,
+    state = {"env": env, "owner": process_identity(os.getppid()),
+             "xvfb": process_identity(xvfb_pid), "display": display,
              "zeltrand_exe": str(exes["Zeltrand.exe"]),
              "driver_exe": str(exes["zdriver.exe"]),
              "root": str(root), "timings": timings}
@@ -252,11 +309,18 @@ def main():
         if args.action == "start":
             if not args.win_build or not args.fixtures:
                 parser.error("start needs --win-build and --fixtures")
-            try:
-                start_session(state_path, args.win_build.resolve(), args.fixtures.resolve())
-            except BaseException:
-                stop_session(state_path)
-                raise
+            state_path.parent.parent.mkdir(parents=True, exist_ok=True)
+            with open(state_path.parent.parent / "session.lock", "w") as lock:
+                fcntl.flock(lock, fcntl.LOCK_EX)  # one start at a time
+                wait_for_other_run(state_path)
+                try:
+                    start_session(state_path, args.win_build.resolve(),
+                                  args.fixtures.resolve())
+                except BaseException:
+                    stop_session(state_path)
+                    raise
+        elif owned_by_other_run(read_state(state_path)):
+            print("the e2e session belongs to another test run; left alone")
         else:
             stop_session(state_path)
     except (SessionError, subprocess.TimeoutExpired) as error:

@@ -18,7 +18,6 @@ What a case leaves behind stays in the build tree for a look after a failure
     screenshots/<name>-<step>.png  z.screenshot(step), and <name>-failure.png
 """
 
-import json
 import shutil
 import signal
 import subprocess
@@ -27,7 +26,7 @@ import time
 from collections import namedtuple
 from pathlib import Path
 
-from wine_session import windows_path
+from wine_session import owned_by_other_run, read_state, windows_path
 
 # A start takes well under a second here; now and then a start under Wine never
 # shows its dialog, hence the generous timeout and the one retry.
@@ -87,11 +86,13 @@ class Session:
     """The running Wine session, as wine_session.py start recorded it."""
 
     def __init__(self, state_path):
-        state_path = Path(state_path)
-        if not state_path.is_file():
+        self.state = read_state(Path(state_path))
+        if self.state is None:
             raise CaseFailure("no e2e session (%s missing): the e2e.session_start "
                               "test sets it up" % state_path)
-        self.state = json.loads(state_path.read_text())
+        if owned_by_other_run(self.state):
+            raise CaseFailure("the e2e session belongs to another test run (pid %d)"
+                              % self.state["owner"]["pid"])
         self.env = self.state["env"]
         self.display = self.state["display"]
         self.zeltrand_exe = Path(self.state["zeltrand_exe"])
@@ -216,20 +217,20 @@ class Case:
     def _find_dialog(self, timeout):
         """The driver polls for the window; this loop also notices the program
         ending early instead of waiting out the whole timeout."""
-        out = tempfile.TemporaryFile()
-        finder = subprocess.Popen(
-            ["wine", str(self.session.driver_exe), "find", "--exe", windows_path(self.exe),
-             "--timeout", str(int(timeout * 1000))],
-            env=self.session.env, stdin=subprocess.DEVNULL, stdout=out,
-            stderr=subprocess.DEVNULL)
-        while finder.poll() is None:
-            if self.process.poll() is not None:
-                finder.kill()
-                finder.wait()
-                return None
-            time.sleep(POLL_S)
-        out.seek(0)
-        found = out.read().decode().split()
+        with tempfile.TemporaryFile() as out:
+            finder = subprocess.Popen(
+                ["wine", str(self.session.driver_exe), "find", "--exe", windows_path(self.exe),
+                 "--timeout", str(int(timeout * 1000))],
+                env=self.session.env, stdin=subprocess.DEVNULL, stdout=out,
+                stderr=subprocess.DEVNULL)
+            while finder.poll() is None:
+                if self.process.poll() is not None:
+                    finder.kill()
+                    finder.wait()
+                    return None
+                time.sleep(POLL_S)
+            out.seek(0)
+            found = out.read().decode().split()
         self.log.write("find -> %s\n" % found)
         return found[0] if finder.returncode == 0 and found else None
 

@@ -2,17 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fake_system.h"
+#include "support/fake_services.h"
 #include "support/fake_window.h"
 
 namespace zeltrand::testing {
 namespace {
 
-struct PassHarness {
-  FakeClock clock;
-  FakeFiles files;
-  EmptyRegistry registry;
-  Services services{clock, files, registry};
+struct PassHarness : FakeServices {
   Paths paths = MakePaths("C:\\Tools\\Zeltrand.exe");
   CollectedInfo info;
   FakeDialogWindow window;

@@ -1,0 +1,8 @@
+#include "collect/lists.h"
+
+namespace zeltrand {
+
+void ListLoginUsers(CollectContext&, DialogWindow&) {}
+void ListInstalledSoftware(CollectContext&, DialogWindow&) {}
+
+}  // namespace zeltrand

@@ -1,0 +1,8 @@
+// The default printer and its port.
+#include "collect/collectors.h"
+
+namespace zeltrand {
+
+void CollectPrinter(CollectContext&) {}
+
+}  // namespace zeltrand
