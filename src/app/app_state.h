@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/control_ids.h"
 #include "collect/item_values.h"
+#include "platform/window.h"
 #include "settings/settings_file.h"
 
 namespace zeltrand {
@@ -19,6 +21,7 @@ struct AppState {
   bool shift_held = false;  // Shift was down at start: no unattended exit
   AutoFlags auto_flags;     // as loaded at start; refreshed by the exit command
   int record_retry_count = 0;  // failed opens of the record file in this episode
+  bool unattended_exit = false;  // the exit under way was pressed by the program
 
   Paths paths;
   Settings settings;
@@ -27,5 +30,13 @@ struct AppState {
   // Scratch text of the help file and the reports; grows as needed.
   std::string report_buffer;
 };
+
+// Ends an unattended run the way the user would, through the exit button;
+// the exit then does not stop to ask anything.
+inline void PressExitUnattended(AppState& state, DialogWindow& window) {
+  state.unattended_exit = true;
+  window.Press(ctl::kExitButton);
+  state.unattended_exit = false;
+}
 
 }  // namespace zeltrand

@@ -81,13 +81,9 @@ void MainDialog::OnFirstTick() {
   const AutoFlags flags = state_.auto_flags;
   if (flags.record) window_.Press(ctl::kRecordButton);
   if (flags.mail) window_.Press(ctl::kSendButton);
-  if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) PressExitUnattended();
-}
-
-void MainDialog::PressExitUnattended() {
-  unattended_exit_ = true;
-  window_.Press(ctl::kExitButton);
-  unattended_exit_ = false;
+  if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) {
+    PressExitUnattended(state_, window_);
+  }
 }
 
 // The edits show the file's values, or the built-in ones where the file has
@@ -137,7 +133,7 @@ void MainDialog::ShowDetail(int) {}
 
 void MainDialog::SendMail(int) { WaitCursorPrelude(); }
 
-void MainDialog::ChooseRecordFile(int) {}
+void MainDialog::ChooseRecordFile(int) { record_.ChooseFile(); }
 
 void MainDialog::Recollect(int) {
   WaitCursorPrelude();
@@ -145,9 +141,12 @@ void MainDialog::Recollect(int) {
   CollectAll(ctx, window_, /*include_cpu=*/true);
 }
 
-void MainDialog::Record(int) { WaitCursorPrelude(); }
+void MainDialog::Record(int) {
+  WaitCursorPrelude();
+  record_.Record();
+}
 
-void MainDialog::Import(int) {}
+void MainDialog::Import(int) { record_.Import(); }
 
 void MainDialog::ShowHelp(int) {}
 
@@ -165,7 +164,7 @@ void MainDialog::Exit(int) {
   flags.record = window_.IsChecked(ctl::kAutoRecordCheck);
   flags.mail = window_.IsChecked(ctl::kAutoMailCheck);
   flags.exit = window_.IsChecked(ctl::kAutoExitCheck);
-  if (!WriteSettingsFile(services_.files, state_.paths, s, flags) && !unattended_exit_) {
+  if (!WriteSettingsFile(services_.files, state_.paths, s, flags) && !state_.unattended_exit) {
     const std::string question = std::string(kSettingsWriteFailed) + std::string(kEndWithoutSaving);
     if (window_.ShowMessage(question, kTitleText, kMbYesNo | kMbIconWarning) != kIdYes) return;
   }

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/control_ids.h"
 #include "collect/item_table.h"
+#include "record/record_commands.h"
 #include "platform/system.h"
 #include "platform/window.h"
 
@@ -30,7 +31,6 @@ class MainDialog {
 
   void LoadSettings();
   void OnFirstTick();
-  void PressExitUnattended();
   void OnRecordRetryTick();
   void WaitCursorPrelude();
   CollectContext MakeCollectContext();
@@ -51,7 +51,7 @@ class MainDialog {
   AppState& state_;
   Services& services_;
   DialogWindow& window_;
-  bool unattended_exit_ = false;  // the exit was pressed by the program itself
+  RecordCommands record_{state_, services_, window_};
 };
 
 }  // namespace zeltrand

@@ -5,9 +5,9 @@
 // - Names match without regard to letter case. Sub-keys and values are both
 //   enumerated in Wine's order: sorted by their UTF-16 form, compared after
 //   lower-casing (so "_a" comes before "A1", and half-width katakana after
-//   kanji). Windows keeps sub-keys sorted too but lists values in the order
-//   they were written; code that depends on that order would fail in the
-//   end-to-end tests anyway.
+//   kanji). Windows lists values in the order they were written instead,
+//   so a list built from values may come out in another order there; here
+//   the unit and end-to-end tests agree.
 // - A query that does not fit `max_size` reports kTooLarge and the size.
 // - The 32-bit view of HKLM\Software is HKLM\Software\Wow6432Node, as on
 //   64-bit Windows, once that key exists; before that both views are the
