@@ -18,9 +18,9 @@ namespace zeltrand {
 inline constexpr std::string_view kTitleText = "Zeltrand v0.90 2003.1.17";
 
 struct AppState {
-  bool shift_held = false;  // Shift was down at start: no unattended exit
-  AutoFlags auto_flags;     // as loaded at start; refreshed by the exit command
-  int record_retry_count = 0;  // failed opens of the record file in this episode
+  bool shift_held = false;       // Shift was down at start: no unattended exit
+  AutoFlags auto_flags;          // as loaded at start; refreshed by the exit command
+  int record_retry_count = 0;    // failed opens of the record file in this episode
   bool unattended_exit = false;  // the exit under way was pressed by the program
 
   Paths paths;

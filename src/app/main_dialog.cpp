@@ -21,18 +21,18 @@ constexpr unsigned kWaitPauseMs = 200;
 // Ids 0 to 13 are the value fields, which open their detail display when
 // clicked; the lists, edits and check boxes start nothing.
 const std::array<MainDialog::Command, ctl::kCommandCount> MainDialog::kCommands = {
-    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
-    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
-    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
-    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::ShowDetail,
-    &MainDialog::ShowDetail,       &MainDialog::ShowDetail,     &MainDialog::Nothing,
-    &MainDialog::Nothing,          &MainDialog::Nothing,        &MainDialog::Nothing,
-    &MainDialog::Nothing,          &MainDialog::Nothing,        &MainDialog::Nothing,
-    &MainDialog::SendMail,         &MainDialog::ChooseRecordFile, &MainDialog::Recollect,
-    &MainDialog::Record,           &MainDialog::Import,         &MainDialog::ShowHelp,
-    &MainDialog::Exit,             &MainDialog::Nothing,        &MainDialog::Nothing,
-    &MainDialog::Nothing,          &MainDialog::Nothing,        &MainDialog::OpenDownloadPage,
-    &MainDialog::HardwareReport,   &MainDialog::ProductReport,
+    &MainDialog::ShowDetail,     &MainDialog::ShowDetail,       &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,     &MainDialog::ShowDetail,       &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,     &MainDialog::ShowDetail,       &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,     &MainDialog::ShowDetail,       &MainDialog::ShowDetail,
+    &MainDialog::ShowDetail,     &MainDialog::ShowDetail,       &MainDialog::Nothing,
+    &MainDialog::Nothing,        &MainDialog::Nothing,          &MainDialog::Nothing,
+    &MainDialog::Nothing,        &MainDialog::Nothing,          &MainDialog::Nothing,
+    &MainDialog::SendMail,       &MainDialog::ChooseRecordFile, &MainDialog::Recollect,
+    &MainDialog::Record,         &MainDialog::Import,           &MainDialog::ShowHelp,
+    &MainDialog::Exit,           &MainDialog::Nothing,          &MainDialog::Nothing,
+    &MainDialog::Nothing,        &MainDialog::Nothing,          &MainDialog::OpenDownloadPage,
+    &MainDialog::HardwareReport, &MainDialog::ProductReport,
 };
 
 CollectContext MainDialog::MakeCollectContext() {
@@ -131,9 +131,13 @@ void MainDialog::WaitCursorPrelude() {
 
 void MainDialog::ShowDetail(int) {}
 
-void MainDialog::SendMail(int) { WaitCursorPrelude(); }
+void MainDialog::SendMail(int) {
+  WaitCursorPrelude();
+}
 
-void MainDialog::ChooseRecordFile(int) { record_.ChooseFile(); }
+void MainDialog::ChooseRecordFile(int) {
+  record_.ChooseFile();
+}
 
 void MainDialog::Recollect(int) {
   WaitCursorPrelude();
@@ -146,7 +150,9 @@ void MainDialog::Record(int) {
   record_.Record();
 }
 
-void MainDialog::Import(int) { record_.Import(); }
+void MainDialog::Import(int) {
+  record_.Import();
+}
 
 void MainDialog::ShowHelp(int) {}
 
@@ -174,8 +180,12 @@ void MainDialog::Exit(int) {
 
 void MainDialog::OpenDownloadPage(int) {}
 
-void MainDialog::HardwareReport(int) { window_.ShowWaitCursor(); }
+void MainDialog::HardwareReport(int) {
+  window_.ShowWaitCursor();
+}
 
-void MainDialog::ProductReport(int) { window_.ShowWaitCursor(); }
+void MainDialog::ProductReport(int) {
+  window_.ShowWaitCursor();
+}
 
 }  // namespace zeltrand

@@ -8,9 +8,9 @@
 #include "app/app_state.h"
 #include "app/control_ids.h"
 #include "collect/item_table.h"
-#include "record/record_commands.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "record/record_commands.h"
 
 namespace zeltrand {
 

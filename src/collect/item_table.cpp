@@ -7,10 +7,10 @@
 namespace zeltrand {
 
 const std::array<Collector, kInfoItemCount> kItemTable = {
-    CollectClock,       CollectUptime,         CollectWindowsVersion, CollectCpu,
-    CollectMemory,      CollectSystemDrive,    CollectResources,      CollectWinsockVersion,
-    CollectUserName,    CollectComputerName,   CollectHostName,       CollectIpAddress,
-    CollectMacAddress,  CollectPrinter,
+    CollectClock,      CollectUptime,       CollectWindowsVersion, CollectCpu,
+    CollectMemory,     CollectSystemDrive,  CollectResources,      CollectWinsockVersion,
+    CollectUserName,   CollectComputerName, CollectHostName,       CollectIpAddress,
+    CollectMacAddress, CollectPrinter,
 };
 
 ItemValues InitialItemValues() {

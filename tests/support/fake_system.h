@@ -37,4 +37,3 @@ class FakeFiles : public Files {
 };
 
 }  // namespace zeltrand::testing
-

@@ -70,8 +70,7 @@ void FakeDialogWindow::Press(int id) {
   if (on_press) on_press(id);
 }
 
-int FakeDialogWindow::ShowMessage(std::string_view text, std::string_view caption,
-                                  unsigned style) {
+int FakeDialogWindow::ShowMessage(std::string_view text, std::string_view caption, unsigned style) {
   messages.push_back({std::string(text), std::string(caption), style});
   log.push_back("ShowMessage");
   if (message_answers.empty()) return style == kMbYesNo ? kIdNo : kIdOk;

@@ -31,9 +31,8 @@ int main(int argc, char** argv) {
   for (const auto& q : zeltrand::testing::ParseQueries(Slurp(argv[2]))) {
     char value[256] = {};
     const std::string path = dir + "\\" + q.file;
-    const DWORD n =
-        GetPrivateProfileStringA(q.section.c_str(), q.key.c_str(), "", value, sizeof value,
-                                 path.c_str());
+    const DWORD n = GetPrivateProfileStringA(q.section.c_str(), q.key.c_str(), "", value,
+                                             sizeof value, path.c_str());
     // Wine leaves the rest of the buffer as it was when the value does not
     // fit in code page 932; only the bytes up to the first zero count.
     const size_t len = std::min<size_t>(n, std::strlen(value));

@@ -11,7 +11,8 @@ namespace {
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -26,9 +27,13 @@ void Win32DialogWindow::CreateListBrush() {
   list_brush_ = CreateSolidBrush(GetSysColor(COLOR_MENU));
 }
 
-void Win32DialogWindow::InitCommonControls() { ::InitCommonControls(); }
+void Win32DialogWindow::InitCommonControls() {
+  ::InitCommonControls();
+}
 
-bool Win32DialogWindow::IsShiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+bool Win32DialogWindow::IsShiftDown() {
+  return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+}
 
 void Win32DialogWindow::SetTitle(std::string_view text) {
   SetWindowTextW(dialog_, Widen(text).c_str());
@@ -60,9 +65,13 @@ void Win32DialogWindow::InsertListItem(int id, int index, std::string_view text)
                       reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-void Win32DialogWindow::Focus(int id) { SetFocus(GetDlgItem(dialog_, id)); }
+void Win32DialogWindow::Focus(int id) {
+  SetFocus(GetDlgItem(dialog_, id));
+}
 
-void Win32DialogWindow::ShowMinimized() { ShowWindow(dialog_, SW_SHOWMINIMIZED); }
+void Win32DialogWindow::ShowMinimized() {
+  ShowWindow(dialog_, SW_SHOWMINIMIZED);
+}
 
 // A top-level window owned by the dialog, not a child: it stays visible
 // while the dialog is minimised and has a title bar of its own.
@@ -88,7 +97,9 @@ void Win32DialogWindow::StopTimer(int timer_id) {
   KillTimer(dialog_, static_cast<UINT_PTR>(timer_id));
 }
 
-void Win32DialogWindow::Activate() { SetActiveWindow(dialog_); }
+void Win32DialogWindow::Activate() {
+  SetActiveWindow(dialog_);
+}
 
 // The button's command, sent straight to the dialog: a BM_CLICK goes through
 // a simulated mouse press, which moves the focus and can be lost while the
@@ -98,13 +109,17 @@ void Win32DialogWindow::Press(int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog_, id)));
 }
 
-void Win32DialogWindow::ShowWaitCursor() { SetCursor(LoadCursorW(nullptr, IDC_WAIT)); }
+void Win32DialogWindow::ShowWaitCursor() {
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+}
 
 int Win32DialogWindow::ShowMessage(std::string_view text, std::string_view caption,
                                    unsigned style) {
   return MessageBoxW(dialog_, Widen(text).c_str(), Widen(caption).c_str(), style);
 }
 
-void Win32DialogWindow::End(int result) { EndDialog(dialog_, result); }
+void Win32DialogWindow::End(int result) {
+  EndDialog(dialog_, result);
+}
 
 }  // namespace zeltrand::win32

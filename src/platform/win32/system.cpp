@@ -8,7 +8,9 @@
 
 namespace zeltrand::win32 {
 
-void Win32Clock::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+void Win32Clock::Sleep(unsigned milliseconds) {
+  ::Sleep(milliseconds);
+}
 
 std::string Win32Files::ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');

@@ -20,11 +20,10 @@ TEST_P(CutOnCharacterBoundary, NeverSplitsATwoByteCharacter) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, CutOnCharacterBoundary,
     ::testing::Values(CutCase{"abc", 5, "abc"}, CutCase{"abcdef", 3, "abc"},
-                      CutCase{"日本", 3, "日"},    // 4 bytes: 93 FA 96 7B
+                      CutCase{"日本", 3, "日"},  // 4 bytes: 93 FA 96 7B
                       CutCase{"日本", 4, "日本"},
-                      CutCase{"aｱ日", 2, "aｱ"},   // half-width katakana is one byte
-                      CutCase{"aｱ日", 3, "aｱ"},
-                      CutCase{"", 0, ""}, CutCase{"日", 1, ""}));
+                      CutCase{"aｱ日", 2, "aｱ"},  // half-width katakana is one byte
+                      CutCase{"aｱ日", 3, "aｱ"}, CutCase{"", 0, ""}, CutCase{"日", 1, ""}));
 
 TEST(Cut, KeepsALoneLeadByteAtTheEnd) {
   // A torn text whose last byte is a lead byte stays as it is when it fits.

@@ -22,9 +22,12 @@ TEST(MainDialogInit, RunsTheStepsInOrder) {
   DialogHarness h;
   h.dialog.OnInit();
 
-  std::vector<std::string> expected = {
-      "SetIcon", "CreateListBrush", "IsShiftDown", "SetTitle Zeltrand v0.90 2003.1.17",
-      "InitCommonControls", "SetListHorizontalExtent 15 500"};
+  std::vector<std::string> expected = {"SetIcon",
+                                       "CreateListBrush",
+                                       "IsShiftDown",
+                                       "SetTitle Zeltrand v0.90 2003.1.17",
+                                       "InitCommonControls",
+                                       "SetListHorizontalExtent 15 500"};
   const auto initial = InitialItemValues();
   for (int n = 0; n < 14; ++n) {
     expected.push_back("SetItemText " + std::to_string(n) + " " + initial[n]);
@@ -32,9 +35,9 @@ TEST(MainDialogInit, RunsTheStepsInOrder) {
   for (int n = 0; n < 14; ++n) {
     if (n != 3) expected.push_back("SetItemText " + std::to_string(n) + " " + initial[n]);
   }
-  for (const char* step : {"SetItemText 19 ???@???.???", "SetItemText 20 C:\\Tools\\Zeltrand.csv",
-                           "SetCheck 28 0", "SetCheck 29 0", "SetCheck 30 0", "SetCheck 31 0",
-                           "Focus 20", "StartTimer 1 1"}) {
+  for (const char* step :
+       {"SetItemText 19 ???@???.???", "SetItemText 20 C:\\Tools\\Zeltrand.csv", "SetCheck 28 0",
+        "SetCheck 29 0", "SetCheck 30 0", "SetCheck 31 0", "Focus 20", "StartTimer 1 1"}) {
     expected.push_back(step);
   }
   EXPECT_THAT(h.window.log, ElementsAreArray(expected));
@@ -116,8 +119,8 @@ TEST_P(FirstTick, PressesTheConfiguredButtonsInOrder) {
 std::vector<TickCase> AllTickCases() {
   std::vector<TickCase> cases;
   for (int bits = 0; bits < 32; ++bits) {
-    cases.push_back({(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0,
-                     (bits & 16) != 0});
+    cases.push_back(
+        {(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0, (bits & 16) != 0});
   }
   return cases;
 }

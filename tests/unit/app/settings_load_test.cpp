@@ -13,7 +13,8 @@ TEST(SettingsLoad, FillsTheEditsAndCheckBoxesFromTheFile) {
   DialogHarness h;
   h.files.contents[kIni] =
       "[mail]\r\nSmtp=s@x\r\nMailTo=admin@example.jp\r\nMyMailServerIP=mail\r\n\r\n"
-      "[file]\r\nRecFile=\\\\srv\\share\\pc.csv\r\n\r\n[auto]\r\nStart=\r\nRec=1\r\nMail=\r\nEnd=yes\r\n";
+      "[file]\r\nRecFile=\\\\srv\\share\\pc.csv\r\n\r\n[auto]\r\nStart=\r\nRec=1\r\nMail=\r\nEnd="
+      "yes\r\n";
   h.dialog.OnInit();
   EXPECT_EQ(h.window.texts[19], "admin@example.jp");
   EXPECT_EQ(h.window.texts[20], "\\\\srv\\share\\pc.csv");

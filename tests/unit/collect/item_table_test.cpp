@@ -28,7 +28,8 @@ TEST(CollectionPass, FullPassFillsTheFieldsInOrder) {
   CollectAll(h.ctx, h.window, true);
   const auto writes = h.window.LogOf("SetItemText");
   ASSERT_EQ(writes.size(), 14u);
-  for (int n = 0; n < 14; ++n) EXPECT_TRUE(writes[n].starts_with("SetItemText " + std::to_string(n) + " "));
+  for (int n = 0; n < 14; ++n)
+    EXPECT_TRUE(writes[n].starts_with("SetItemText " + std::to_string(n) + " "));
 }
 
 TEST(CollectionPass, CutsAFieldTextTo159BytesOnACharacterBoundary) {

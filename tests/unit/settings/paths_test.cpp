@@ -19,8 +19,7 @@ TEST_P(DirectoryOfExe, StopsAtTheLastSeparator) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, DirectoryOfExe,
     ::testing::Values(DirCase{"C:\\Tools\\Zeltrand.exe", "C:\\Tools"},
-                      DirCase{"C:\\Zeltrand.exe", "C:"},
-                      DirCase{"C:Zeltrand.exe", "C:"},
+                      DirCase{"C:\\Zeltrand.exe", "C:"}, DirCase{"C:Zeltrand.exe", "C:"},
                       DirCase{"C:\\A\\B\\C\\Zeltrand.exe", "C:\\A\\B\\C"},
                       DirCase{"\\\\server\\share\\Zeltrand.exe", "\\\\server\\share"},
                       DirCase{"Zeltrand.exe", "Zeltrand.exe"},
