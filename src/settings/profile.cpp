@@ -37,10 +37,9 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Lines end at LF; only when no LF is left does a lone CR end one.
+// A line ends at CR or LF, whichever comes first.
 std::string_view NextLine(std::string_view& rest) {
-  std::size_t end = rest.find('\n');
-  if (end == std::string_view::npos) end = rest.find('\r');
+  const std::size_t end = rest.find_first_of("\r\n");
   std::string_view line = rest.substr(0, end);
   rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
   return line;
@@ -65,7 +64,7 @@ Profile::Profile(std::string_view text) {
     if (line.front() == '[') {
       const std::size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        sections_.push_back({std::string(line.substr(1, close - 1)), {}});
+        sections_.push_back({std::string(Trim(line.substr(1, close - 1))), {}});
         continue;
       }
     }

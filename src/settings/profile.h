@@ -1,7 +1,8 @@
 // A reader of INI text that gives the results the Windows profile reader
 // (GetPrivateProfileStringA with a 256-byte buffer) gives:
 //
-//   [Section]          names in brackets; text after the last ']' is ignored
+//   [ Section ]        names in brackets, blanks trimmed; text after the
+//                      last ']' is ignored; lines end at CR or LF
 //   key = value        blanks around names and values are trimmed
 //   key="a value "     one pair of enclosing quotes (' or ") is removed
 //   ; comment          just a key nobody asks for; lines without '=' too

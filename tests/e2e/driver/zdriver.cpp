@@ -39,7 +39,8 @@
 // HWNDs are printed as 0x hex; numbers are read as decimal or 0x hex. Output is
 // UTF-8, one record a line, fields separated by tabs; backslash, tab, CR and
 // LF inside a text are written as \\ \t \r \n. Exit code 0 on success, 1 when
-// something was not found in time or failed, 2 on a usage error.
+// something was not found in time or failed, 2 on a usage error, 3 when the
+// driver itself broke.
 //
 // Everything that makes the program act is posted, never sent: a handler
 // that opens a modal box would otherwise block the driver until it closes.
@@ -53,6 +54,7 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -629,9 +631,18 @@ constexpr Subcommand kSubcommands[] = {
     {L"answer", Answer},       {L"clip-set", ClipSet},  {L"clip-get", ClipGet},
     {L"clip-empty", ClipEmpty}};
 
+// A crash must not look like an ordinary "not found" to the harness.
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
+  fprintf(stderr, "zdriver: crashed with exception 0x%08lX\n",
+          static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
+  fflush(stderr);
+  ExitProcess(3);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  SetUnhandledExceptionFilter(ReportCrash);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
   std::wstring name = argc > 1 ? argv[1] : L"";
@@ -650,5 +661,8 @@ int wmain(int argc, wchar_t** argv) {
     fflush(stdout);
     fputs(Utf8(L"zdriver " + name + L": " + error.what + L"\n").c_str(), stderr);
     return 1;
+  } catch (const std::exception& error) {
+    fprintf(stderr, "zdriver: %s\n", error.what());
+    return 3;
   }
 }

@@ -111,6 +111,7 @@ class Driver:
         """Returns (exit code, stdout bytes). Output goes through files: a
         Wine program may leave a helper process holding an inherited pipe."""
         args = [str(a) for a in args]
+        began = time.monotonic()
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             result = subprocess.run(["wine", str(self.session.driver_exe)] + args,
                                     env=self.session.env, stdin=subprocess.DEVNULL,
@@ -118,7 +119,10 @@ class Driver:
             out.seek(0)
             err.seek(0)
             stdout, stderr = out.read(), err.read().decode("utf-8", "replace")
-        self.log.write("zdriver %s -> %d\n" % (" ".join(args), result.returncode))
+        self.log.write("zdriver %s -> %d (%.2f s)\n"
+                       % (" ".join(args), result.returncode, time.monotonic() - began))
+        if result.returncode != 0 and not stderr:
+            stderr = "no message; the process was ended from outside"
         if stderr:
             self.log.write("  " + stderr.replace("\n", "\n  ").rstrip() + "\n")
         self.log.flush()

@@ -37,6 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"names_ignore_case", "[MAIL]\r\nmailto=a@b\r\n", "mail", "MailTo", "a@b"},
         ProfileCase{"blanks_trimmed", "  [mail]  \r\n \t MailTo \t=  a b \t\r\n", "mail", "MailTo",
                     "a b"},
+        ProfileCase{"section_name_trimmed", "[ mail\t]\r\nMailTo=a\r\n", "mail", "MailTo", "a"},
+        ProfileCase{"lone_cr_ends_a_line", "[mail]\r\nSmtp=a\rMailTo=b\n", "mail", "Smtp", "a"},
         ProfileCase{"double_quotes_removed", "[mail]\r\nMailTo=\" a \"\r\n", "mail", "MailTo",
                     " a "},
         ProfileCase{"single_quotes_removed", "[mail]\r\nMailTo='a'\r\n", "mail", "MailTo", "a"},
