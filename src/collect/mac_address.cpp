@@ -1,8 +1,12 @@
 // A MAC address of the PC.
 #include "collect/collectors.h"
+#include "collect/mac_probe.h"
 
 namespace zeltrand {
 
-void CollectMacAddress(CollectContext&) {}
+void CollectMacAddress(CollectContext& ctx) {
+  const MacProbe probe{ctx.services.netbios, ctx.services.mib, ctx.services.uuid};
+  probe.Run(ctx.info.item_values[12]);
+}
 
 }  // namespace zeltrand

@@ -2,6 +2,8 @@
 // dialog: time, files, the registry.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,27 @@ class Clock {
   virtual void Sleep(unsigned milliseconds) = 0;
 };
 
+// A file opened for appending that no other process can open until this
+// object goes away, which closes it.
+class AppendFile {
+ public:
+  virtual ~AppendFile() = default;
+  // Nothing when the size cannot be read.
+  virtual std::optional<std::uint64_t> Size() = 0;
+  // Nothing when the file is empty or cannot be read.
+  virtual std::optional<char> LastByte() = 0;
+  // Writes `bytes` at the end and flushes them; false unless all of them
+  // reached the file.
+  virtual bool Append(std::string_view bytes) = 0;
+  // Cuts the file back to `size` bytes.
+  virtual bool Truncate(std::uint64_t size) = 0;
+};
+
+struct OpenedFile {
+  std::unique_ptr<AppendFile> file;  // none when the open failed
+  bool busy = false;                 // it failed because another process has the file open
+};
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -32,6 +55,9 @@ class Files {
   // Writes `bytes` as the whole new content of `path`. The old file stays
   // whole unless the new one was written completely.
   virtual bool WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
+  // Opens `path` with no sharing at all, creating it when missing and never
+  // truncating it.
+  virtual OpenedFile OpenExclusive(const std::string& path) = 0;
 };
 
 // Everything the logic may ask of the system, handed in once at start.

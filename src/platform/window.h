@@ -1,8 +1,11 @@
 // The dialog as the program's logic sees it: its controls by id, its
-// timers, message boxes and the small progress window. The Win32 layer
-// implements it over the real dialog; tests use a recording fake.
+// timers, message boxes, the small progress and notice windows, the
+// save-file dialog and the clipboard. The Win32 layer implements it over
+// the real dialog; tests use a recording fake.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +18,24 @@ inline constexpr unsigned kMbIconWarning = 0x30;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
+
+// What the save-file dialog starts from. The filter has one pair: a name to
+// show and the pattern of the files it lists.
+struct SaveFileRequest {
+  std::string title;
+  std::string filter_name;
+  std::string filter_pattern;
+  std::string initial_dir;
+  std::string initial_path;  // the file name box, often a full path
+  std::string default_extension;
+};
+
+// The clipboard's text together with its change count at the time it was
+// read, so that what was put on it since is never thrown away.
+struct ClipboardText {
+  std::string text;
+  std::uint32_t sequence = 0;
+};
 
 class DialogWindow {
  public:
@@ -42,6 +63,19 @@ class DialogWindow {
   virtual void OpenProgressWindow(std::string_view caption) = 0;
   virtual void SetProgressText(std::string_view text) = 0;
   virtual void CloseProgressWindow() = 0;
+  // The small owned window that counts down while the record file is busy;
+  // its text is its caption.
+  virtual void OpenWaitNotice(std::string_view text) = 0;
+  virtual void SetWaitNoticeText(std::string_view text) = 0;
+  virtual void ActivateWaitNotice() = 0;
+  virtual void CloseWaitNotice() = 0;
+
+  // The chosen path, or nothing when the user cancelled.
+  virtual std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) = 0;
+  // Nothing when the clipboard holds no text or cannot be opened.
+  virtual std::optional<ClipboardText> ReadClipboardText() = 0;
+  // Empties the clipboard unless something new was put on it since `read`.
+  virtual void EmptyClipboard(const ClipboardText& read) = 0;
 
   virtual void StartTimer(int timer_id, unsigned milliseconds) = 0;
   virtual void StopTimer(int timer_id) = 0;

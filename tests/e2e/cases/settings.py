@@ -66,3 +66,111 @@ def case_ini_reader_matches_windows(z):
     print("%d queries over %d files, %d differences" % (len(queries), len(CORPUS),
                                                         len(differences)))
     expect(not differences, "the reader differs from GetPrivateProfileStringA")
+
+
+def expected_settings(sender="", server="", recipient="???@???.???", record="", flags="    "):
+    auto = "".join("%s=%s\r\n" % (key, "1" if flag != " " else "")
+                   for key, flag in zip(("Start", "Rec", "Mail", "End"), flags))
+    return ("[mail]\r\nSmtp=%s\r\nMailTo=%s\r\nMyMailServerIP=%s\r\n\r\n[file]\r\nRecFile=%s"
+            "\r\n\r\n[auto]\r\n%s" % (sender, recipient, server, record, auto)).encode("cp932")
+
+
+def case_first_run_shows_the_defaults_and_writes_the_settings(z):
+    z.start()
+    default_record = windows_path(z.app_dir / "Zeltrand.csv")
+    expect_equal(z.text(RECIPIENT_EDIT), "???@???.???", "recipient")
+    expect_equal(z.text(RECORD_EDIT), default_record, "record file")
+    expect_equal([z.check(i) for i in CHECK_BOXES], [0, 0, 0, 0], "check boxes")
+    expect_equal(z.focus(), RECORD_EDIT, "focus")
+    expect(not (z.app_dir / "Zeltrand.ini").exists(), "a settings file before the exit")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
+    expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
+                 expected_settings(record=default_record), "Zeltrand.ini")
+    expect_equal(sorted(p.name for p in z.app_dir.iterdir()), ["Zeltrand.exe", "Zeltrand.ini"],
+                 "files beside the program")
+
+
+def case_settings_fill_the_dialog_and_survive_the_exit(z):
+    z.place("Zeltrand.ini", b"[MAIL]\r\nmailto = \"boss@example.jp\"\r\n[file]\r\n"
+                            b"RecFile=Z:\\tmp\\inventory.csv\r\n[auto]\r\nStart=0\r\nMail=x\r\n")
+    z.start()
+    expect_equal(z.text(RECIPIENT_EDIT), "boss@example.jp", "recipient")
+    expect_equal(z.text(RECORD_EDIT), "Z:\\tmp\\inventory.csv", "record file")
+    expect_equal([z.check(i) for i in CHECK_BOXES], [1, 0, 1, 0], "check boxes")
+    z.sysclose()
+    expect_equal(z.wait_exit(), 0, "exit code")
+    expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
+                 expected_settings(recipient="boss@example.jp", record="Z:\\tmp\\inventory.csv",
+                                   flags="1 1 "), "Zeltrand.ini")
+
+
+def case_automatic_exit_ends_by_itself_and_rewrites_the_settings(z):
+    z.place("Zeltrand.ini", expected_settings(record="x.csv", flags="   1"))
+    z.start()
+    expect_equal(z.wait_exit(timeout=20), 0, "exit code")
+    expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
+                 expected_settings(record="x.csv", flags="   1"), "Zeltrand.ini")
+
+
+class ReadOnlyFolder:
+    """The case's program folder seen through a read-only bind mount, like a
+    write-protected share: the program runs from it and every write fails."""
+
+    def __init__(self, z):
+        self.z = z
+        self.mount = z.folder / "readonly"
+        self.mount.mkdir()
+        for command in (["mount", "--bind", str(z.app_dir), str(self.mount)],
+                        ["mount", "-o", "remount,bind,ro", str(self.mount)]):
+            subprocess.run(command, check=True)
+        z.app_dir, z.exe = self.mount, self.mount / "Zeltrand.exe"
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.z.kill()
+        subprocess.run(["umount", str(self.mount)], check=False)
+
+
+def case_unwritable_settings_ask_before_ending_without_saving(z):
+    original = expected_settings(record="keep.csv")
+    z.place("Zeltrand.ini", original)
+    with ReadOnlyFolder(z):
+        z.start()
+        z.click(EXIT_BUTTON)
+        box = z.msgbox()
+        expect_equal(box.caption, "Zeltrand v0.90 2003.1.17", "caption")
+        expect_equal(box.text, CANNOT_SAVE, "message")
+        expect_equal(sorted(i for i, _ in box.buttons), [6, 7], "Yes and No")
+        z.screenshot("question")
+        z.answer("IDNO")
+        expect(z.running(), "the program ended after No")
+        expect_equal(z.text(RECORD_EDIT), "keep.csv", "dialog still there")
+        z.sysclose()
+        z.msgbox()
+        z.answer("IDYES")
+        expect_equal(z.wait_exit(), 0, "exit code after Yes")
+        expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(), original, "Zeltrand.ini")
+
+
+def case_unattended_run_ends_even_when_the_settings_cannot_be_written(z):
+    original = expected_settings(record="keep.csv", flags="   1")
+    z.place("Zeltrand.ini", original)
+    with ReadOnlyFolder(z):
+        z.start()
+        expect_equal(z.wait_exit(timeout=20), 0, "exit code")
+        expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(), original, "Zeltrand.ini")
+
+
+def case_a_folder_named_like_the_settings_file_blocks_the_save(z):
+    (z.app_dir / "Zeltrand.ini").mkdir()
+    z.start()
+    z.click(EXIT_BUTTON)
+    expect_equal(z.msgbox().text, CANNOT_SAVE, "message")
+    z.answer("IDYES")
+    expect_equal(z.wait_exit(), 0, "exit code")
+    expect((z.app_dir / "Zeltrand.ini").is_dir(), "the folder is still there")
+    expect_equal(sorted(p.name for p in z.app_dir.iterdir()), ["Zeltrand.exe", "Zeltrand.ini"],
+                 "no temporary file left behind")
