@@ -106,11 +106,12 @@ def case_settings_fill_the_dialog_and_survive_the_exit(z):
 
 
 def case_automatic_exit_ends_by_itself_and_rewrites_the_settings(z):
-    z.place("Zeltrand.ini", expected_settings(record="x.csv", flags="   1"))
+    z.place("Zeltrand.ini", b"[auto]\nEnd=1\n")
     z.start()
     expect_equal(z.wait_exit(timeout=20), 0, "exit code")
     expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
-                 expected_settings(record="x.csv", flags="   1"), "Zeltrand.ini")
+                 expected_settings(record=windows_path(z.app_dir / "Zeltrand.csv"), flags="   1"),
+                 "Zeltrand.ini")
 
 
 class ReadOnlyFolder:
