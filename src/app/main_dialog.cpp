@@ -79,7 +79,10 @@ void MainDialog::OnFirstTick() {
   CollectContext ctx = MakeCollectContext();
   CollectItem(ctl::kCpuField, ctx, window_);
   const AutoFlags flags = state_.auto_flags;
+  // A record done at once leaves the exit to this tick, after the mail.
+  record_.LeaveExitToCaller(true);
   if (flags.record) window_.Press(ctl::kRecordButton);
+  record_.LeaveExitToCaller(false);
   if (flags.mail) window_.Press(ctl::kSendButton);
   if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) {
     PressExitUnattended(state_, window_);

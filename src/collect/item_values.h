@@ -28,6 +28,12 @@ struct CollectedInfo {
   std::string psn_text;
   std::uint64_t total_memory_mb = 0;
 
+  // WinSock runs from the version field to the address field of a pass.
+  bool winsock_started = false;
+  // The address the latest successful lookup found, without the settings
+  // part that follows it in field 11.
+  std::string last_ip_address;
+
   // The two lists, filled once at start.
   std::vector<std::string> login_users;
   std::vector<std::string> softs;

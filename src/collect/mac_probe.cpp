@@ -31,7 +31,6 @@ void WriteAddress(char method, const std::uint8_t* bytes, std::string& field) {
 }
 
 bool QueryNetBiosMacAddress(NetBios& netbios, std::string& field) {
-  netbios.Reset(kLanAdapter);
   const NetBiosStatus status = netbios.AdapterStatus(kLanAdapter);
   if (status.return_code != 0 || status.record.size() <= kAdapterTypeOffset) return false;
   const std::uint8_t type = status.record[kAdapterTypeOffset];
@@ -52,6 +51,16 @@ bool IsUsableAddress(const std::vector<std::uint8_t>& bytes) {
                      [](std::uint8_t b) { return b != 0; });
 }
 
+bool IsEthernet(const MibValue& type) {
+  return type.type == static_cast<std::uint8_t>(AsnType::kInteger) &&
+         type.number == kIfTypeEthernet;
+}
+
+// Walks the ifType column and, beside it, the ifPhysAddress column. Some
+// agents leave a row's address out when it is empty (Wine's does for the
+// loopback interface); the address column then runs ahead, so each query
+// aims it at the row the type column has reached, and an address is taken
+// only from the row whose type it is.
 bool WalkInterfaceTable(MibSession& session, std::string& field) {
   std::vector<VarBind> count = {{kIfNumber, {}}};
   session.GetNext(count);  // the count itself is of no use
@@ -62,16 +71,13 @@ bool WalkInterfaceTable(MibSession& session, std::string& field) {
     if (!session.GetNext(row)) return false;
     // An agent that does not move on would keep the walk here for ever.
     if (!OidBeginsWith(row[0].name, kIfType) || !(previous < row[0].name)) return false;
-    const MibValue& type = row[0].value;
-    if (type.type != static_cast<std::uint8_t>(AsnType::kInteger) ||
-        type.number != kIfTypeEthernet) {
-      continue;
-    }
-    if (!OidBeginsWith(row[1].name, kIfPhysAddress)) return false;
-    if (IsUsableAddress(row[1].value.bytes)) {
+    const Oid address_name = SameRow(kIfPhysAddress, row[0].name);
+    if (IsEthernet(row[0].value) && row[1].name == address_name &&
+        IsUsableAddress(row[1].value.bytes)) {
       WriteAddress('s', row[1].value.bytes.data(), field);
       return true;
     }
+    row[1].name = address_name;
   }
 }
 

@@ -16,6 +16,13 @@ bool OidBeginsWith(const Oid& name, const Oid& prefix) {
   return name.size() >= prefix.size() && OidCompare(name, prefix, prefix.size()) == 0;
 }
 
+Oid SameRow(const Oid& column, const Oid& cell) {
+  Oid name = column;
+  if (cell.size() > column.size())
+    name.insert(name.end(), cell.begin() + column.size(), cell.end());
+  return name;
+}
+
 namespace {
 
 Oid Instance(const Oid& column, std::uint32_t index) {
@@ -44,7 +51,9 @@ InterfaceTableMib::InterfaceTableMib(const std::vector<InterfaceRow>& rows) {
   objects_.push_back({Instance(kIfNumber, 0), Integer(static_cast<std::int64_t>(rows.size()))});
   for (const InterfaceRow& row : rows) {
     objects_.push_back({Instance(kIfType, row.index), Integer(row.type)});
-    objects_.push_back({Instance(kIfPhysAddress, row.index), Octets(row.address)});
+    if (row.address) {
+      objects_.push_back({Instance(kIfPhysAddress, row.index), Octets(*row.address)});
+    }
   }
   std::stable_sort(objects_.begin(), objects_.end(),
                    [](const VarBind& a, const VarBind& b) { return a.name < b.name; });
@@ -52,9 +61,9 @@ InterfaceTableMib::InterfaceTableMib(const std::vector<InterfaceRow>& rows) {
 
 bool InterfaceTableMib::GetNext(std::vector<VarBind>& bindings) {
   for (VarBind& binding : bindings) {
-    const auto next = std::upper_bound(
-        objects_.begin(), objects_.end(), binding.name,
-        [](const Oid& name, const VarBind& object) { return name < object.name; });
+    const auto next =
+        std::upper_bound(objects_.begin(), objects_.end(), binding.name,
+                         [](const Oid& name, const VarBind& object) { return name < object.name; });
     if (next == objects_.end()) return false;
     binding = *next;
   }

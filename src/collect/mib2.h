@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/network_probes.h"
@@ -21,11 +22,14 @@ inline constexpr std::int64_t kIfTypeEthernet = 6;  // ethernetCsmacd
 std::int64_t OidCompare(const Oid& a, const Oid& b, std::size_t n);
 // True when `name` is `prefix` or lies below it.
 bool OidBeginsWith(const Oid& name, const Oid& prefix);
+// The object of `column` in the row (table instance) that `cell` names.
+Oid SameRow(const Oid& column, const Oid& cell);
 
 struct InterfaceRow {
   std::uint32_t index = 0;  // ifIndex, the row's instance
   std::uint32_t type = 0;   // ifType
-  std::vector<std::uint8_t> address;  // ifPhysAddress
+  // ifPhysAddress; some agents leave the object out where it is empty.
+  std::optional<std::vector<std::uint8_t>> address;
 };
 
 // Answers GETNEXT like an agent over ifNumber.0 and the ifType and

@@ -8,6 +8,7 @@
 
 #include "app/cp932.h"
 #include "collect/collectors.h"
+#include "platform/win_ini.h"
 
 namespace zeltrand {
 
@@ -49,10 +50,11 @@ void CollectPrinter(CollectContext& ctx) {
     field = kNotSet;
     return;
   }
+  // Both parts come out of one value of at most kFieldTextLimit bytes, so
+  // the joined text fits the field too.
   field = cp932::Cut(device.name, kPartLimit);
   field += ",  ";
   field += cp932::Prefix(device.port, kPartLimit);
-  field = cp932::Cut(field, kFieldTextLimit);
 }
 
 }  // namespace zeltrand

@@ -22,10 +22,9 @@ struct NetBiosStatus {
 class NetBios {
  public:
   virtual ~NetBios() = default;
-  // NCBRESET on LAN adapter `lana`.
-  virtual void Reset(std::uint8_t lana) = 0;
-  // NCBASTAT on LAN adapter `lana` for the local adapter ("*" and 15
-  // blanks), without the name table.
+  // NCBRESET on LAN adapter `lana` (its result does not matter), then
+  // NCBASTAT there for the local adapter ("*" and 15 blanks), without the
+  // name table.
   virtual NetBiosStatus AdapterStatus(std::uint8_t lana) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "support/fake_window.h"
 
+#include <utility>
+
 #include "app/cp932.h"
 
 namespace zeltrand::testing {
@@ -50,9 +52,55 @@ void FakeDialogWindow::SetProgressText(std::string_view text) {
   log.push_back("SetProgressText");
 }
 
+// Like the real window: closing one that is not shown does nothing.
 void FakeDialogWindow::CloseProgressWindow() {
+  if (!progress_open) return;
   progress_open = false;
   log.push_back("CloseProgressWindow");
+}
+
+void FakeDialogWindow::OpenWaitNotice(std::string_view text) {
+  notice_open = true;
+  notice_text = text;
+  notice_texts.push_back(notice_text);
+  log.push_back("OpenWaitNotice " + notice_text);
+}
+
+void FakeDialogWindow::SetWaitNoticeText(std::string_view text) {
+  if (!notice_open) return;
+  notice_text = text;
+  notice_texts.push_back(notice_text);
+  log.push_back("SetWaitNoticeText " + notice_text);
+}
+
+void FakeDialogWindow::CloseWaitNotice() {
+  if (!notice_open) return;
+  notice_open = false;
+  log.push_back("CloseWaitNotice");
+}
+
+std::optional<std::string> FakeDialogWindow::ChooseSaveFile(const SaveFileRequest& request) {
+  save_requests.push_back(request);
+  log.push_back("ChooseSaveFile");
+  return std::exchange(save_choice, std::nullopt);
+}
+
+std::optional<ClipboardText> FakeDialogWindow::ReadClipboardText() {
+  log.push_back("ReadClipboardText");
+  if (!clipboard) return std::nullopt;
+  return ClipboardText{*clipboard, clipboard_sequence};
+}
+
+void FakeDialogWindow::EmptyClipboard(const ClipboardText& read) {
+  log.push_back("EmptyClipboard");
+  if (read.sequence != clipboard_sequence) return;
+  clipboard.reset();
+  ++clipboard_sequence;
+}
+
+void FakeDialogWindow::CopyToClipboard(std::string_view text) {
+  clipboard = std::string(text);
+  ++clipboard_sequence;
 }
 
 void FakeDialogWindow::StartTimer(int timer_id, unsigned milliseconds) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,6 +37,15 @@ class FakeDialogWindow : public DialogWindow {
   std::string progress_text;
   bool progress_open = false;
   bool minimized = false;
+  bool notice_open = false;
+  std::string notice_text;
+  std::vector<std::string> notice_texts;  // every text the notice showed, in order
+  // The save-file dialog: what it was asked, and the user's next answer.
+  std::vector<SaveFileRequest> save_requests;
+  std::optional<std::string> save_choice;
+  // CF_TEXT; nothing when the clipboard holds no text. Every change counts.
+  std::optional<std::string> clipboard;
+  std::uint32_t clipboard_sequence = 1;
   int end_result = -1;
   int end_calls = 0;
 
@@ -58,6 +68,15 @@ class FakeDialogWindow : public DialogWindow {
   void OpenProgressWindow(std::string_view caption) override;
   void SetProgressText(std::string_view text) override;
   void CloseProgressWindow() override;
+  void OpenWaitNotice(std::string_view text) override;
+  void SetWaitNoticeText(std::string_view text) override;
+  void ActivateWaitNotice() override { log.push_back("ActivateWaitNotice"); }
+  void CloseWaitNotice() override;
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override;
+  std::optional<ClipboardText> ReadClipboardText() override;
+  void EmptyClipboard(const ClipboardText& read) override;
+  // Puts new text on the clipboard, as another program would.
+  void CopyToClipboard(std::string_view text);
   void StartTimer(int timer_id, unsigned milliseconds) override;
   void StopTimer(int timer_id) override;
   void Activate() override { log.push_back("Activate"); }

@@ -1,6 +1,10 @@
 #include "platform/win32/dialog_window.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cwchar>
 
 #include "app/cp932.h"
 #include "platform/win32/text.h"
@@ -87,6 +91,93 @@ void Win32DialogWindow::SetProgressText(std::string_view text) {
 void Win32DialogWindow::CloseProgressWindow() {
   if (progress_) DestroyWindow(progress_);
   progress_ = nullptr;
+}
+
+// Top-level and owned like the progress window; with no height it shows
+// only its title bar, which carries the countdown.
+void Win32DialogWindow::OpenWaitNotice(std::string_view text) {
+  CloseWaitNotice();
+  notice_ = CreateWindowExW(0, L"STATIC", Widen(text).c_str(), WS_VISIBLE, 400, 400, 202, 0,
+                            dialog_, nullptr, nullptr, nullptr);
+}
+
+void Win32DialogWindow::SetWaitNoticeText(std::string_view text) {
+  if (notice_) SetWindowTextW(notice_, Widen(text).c_str());
+}
+
+void Win32DialogWindow::ActivateWaitNotice() {
+  if (notice_) SetActiveWindow(notice_);
+}
+
+void Win32DialogWindow::CloseWaitNotice() {
+  if (notice_) DestroyWindow(notice_);
+  notice_ = nullptr;
+}
+
+// The file name box holds a path of any length Windows accepts.
+std::optional<std::string> Win32DialogWindow::ChooseSaveFile(const SaveFileRequest& request) {
+  std::wstring filter = Widen(request.filter_name);
+  filter += L'\0';
+  filter += Widen(request.filter_pattern);
+  filter += L'\0';
+  std::wstring file = Widen(request.initial_path);
+  file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
+  const std::wstring title = Widen(request.title);
+  const std::wstring folder = Widen(request.initial_dir);
+  const std::wstring extension = Widen(request.default_extension);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = dialog_;
+  ofn.lpstrFilter = filter.c_str();  // the string's own terminator ends the list
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_HIDEREADONLY;
+  ofn.lpstrDefExt = extension.c_str();
+  if (!GetSaveFileNameW(&ofn)) return std::nullopt;
+  file.resize(wcsnlen(file.c_str(), file.size()));
+  return Narrow(file);
+}
+
+namespace {
+
+// The text of one clipboard format, up to its terminator or its block's end.
+template <typename Char>
+std::optional<std::basic_string<Char>> ClipboardData(UINT format) {
+  HANDLE data = GetClipboardData(format);
+  const auto* text = data ? static_cast<const Char*>(GlobalLock(data)) : nullptr;
+  if (!text) return std::nullopt;
+  const size_t limit = GlobalSize(data) / sizeof(Char);
+  size_t length = 0;
+  while (length < limit && text[length] != 0) ++length;
+  std::basic_string<Char> copy(text, length);
+  GlobalUnlock(data);
+  return copy;
+}
+
+}  // namespace
+
+// Unicode text first: Windows makes it from text of any code page with the
+// clipboard's locale, and it comes back here as code page 932 whatever the
+// system's ANSI code page is.
+std::optional<ClipboardText> Win32DialogWindow::ReadClipboardText() {
+  if (!OpenClipboard(dialog_)) return std::nullopt;
+  std::optional<ClipboardText> read;
+  if (auto wide = ClipboardData<wchar_t>(CF_UNICODETEXT)) {
+    read = ClipboardText{Narrow(*wide), 0};
+  } else if (auto narrow = ClipboardData<char>(CF_TEXT)) {
+    read = ClipboardText{std::move(*narrow), 0};
+  }
+  if (read) read->sequence = GetClipboardSequenceNumber();
+  CloseClipboard();
+  return read;
+}
+
+void Win32DialogWindow::EmptyClipboard(const ClipboardText& read) {
+  if (!OpenClipboard(dialog_)) return;
+  if (GetClipboardSequenceNumber() == read.sequence) ::EmptyClipboard();
+  CloseClipboard();
 }
 
 void Win32DialogWindow::StartTimer(int timer_id, unsigned milliseconds) {

@@ -29,6 +29,13 @@ class Win32DialogWindow final : public DialogWindow {
   void OpenProgressWindow(std::string_view caption) override;
   void SetProgressText(std::string_view text) override;
   void CloseProgressWindow() override;
+  void OpenWaitNotice(std::string_view text) override;
+  void SetWaitNoticeText(std::string_view text) override;
+  void ActivateWaitNotice() override;
+  void CloseWaitNotice() override;
+  std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request) override;
+  std::optional<ClipboardText> ReadClipboardText() override;
+  void EmptyClipboard(const ClipboardText& read) override;
   void StartTimer(int timer_id, unsigned milliseconds) override;
   void StopTimer(int timer_id) override;
   void Activate() override;
@@ -40,6 +47,7 @@ class Win32DialogWindow final : public DialogWindow {
  private:
   HWND dialog_ = nullptr;
   HWND progress_ = nullptr;
+  HWND notice_ = nullptr;
   HBRUSH list_brush_ = nullptr;
 };
 

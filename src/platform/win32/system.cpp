@@ -85,4 +85,63 @@ bool Win32Files::WriteWholeFile(const std::string& path, std::string_view bytes)
   return false;
 }
 
+namespace {
+
+class Win32AppendFile final : public AppendFile {
+ public:
+  explicit Win32AppendFile(HANDLE file) : file_(file) {}
+  ~Win32AppendFile() override { CloseHandle(file_); }
+
+  std::optional<std::uint64_t> Size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_, &size)) return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+  std::optional<char> LastByte() override {
+    const LARGE_INTEGER back{.QuadPart = -1};
+    char byte = 0;
+    DWORD got = 0;
+    if (!SetFilePointerEx(file_, back, nullptr, FILE_END) ||
+        !ReadFile(file_, &byte, 1, &got, nullptr) || got != 1) {
+      return std::nullopt;
+    }
+    return byte;
+  }
+
+  bool Append(std::string_view bytes) override {
+    return SetFilePointerEx(file_, LARGE_INTEGER{}, nullptr, FILE_END) && WriteAll(file_, bytes) &&
+           FlushFileBuffers(file_);
+  }
+
+  bool Truncate(std::uint64_t size) override {
+    const LARGE_INTEGER position{.QuadPart = static_cast<LONGLONG>(size)};
+    return SetFilePointerEx(file_, position, nullptr, FILE_BEGIN) && SetEndOfFile(file_);
+  }
+
+ private:
+  HANDLE file_;
+};
+
+HANDLE OpenForAppending(const std::wstring& path, DWORD access) {
+  return CreateFileW(path.c_str(), access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+// Read access only serves to look at the last byte; a drop-box share that
+// allows writing alone still takes the record.
+OpenedFile Win32Files::OpenExclusive(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  HANDLE file = OpenForAppending(wide, GENERIC_READ | GENERIC_WRITE);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+    file = OpenForAppending(wide, GENERIC_WRITE);
+  }
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return {nullptr, error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION};
+  }
+  return {std::make_unique<Win32AppendFile>(file), false};
+}
+
 }  // namespace zeltrand::win32

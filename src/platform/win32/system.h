@@ -15,6 +15,7 @@ class Win32Files final : public Files {
   std::string ExecutablePath() override;
   std::optional<std::string> ReadWholeFile(const std::string& path) override;
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
+  OpenedFile OpenExclusive(const std::string& path) override;
 };
 
 }  // namespace zeltrand::win32

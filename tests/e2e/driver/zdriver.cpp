@@ -24,6 +24,8 @@
 //   sysclose HWND              posts WM_SYSCOMMAND SC_CLOSE (the close box)
 //   key HWND VK [ID]           posts WM_KEYDOWN and WM_KEYUP to control ID,
 //                              else to the focused control, else to HWND
+//   settle HWND [--timeout MS] waits until HWND and its children are painted
+//                              (for a screenshot that shows the whole window)
 //   wait-gone HWND [--timeout MS]
 //   kill HWND                  ends the process owning HWND (exit code 1) and
 //                              waits for it; for leftovers of a failed case
@@ -500,6 +502,22 @@ int Kill(const Args& args) {
   return 0;
 }
 
+bool NeedsPaint(HWND hwnd) {
+  if (GetUpdateRect(hwnd, nullptr, FALSE)) return true;
+  for (HWND child : Children(hwnd))
+    if (NeedsPaint(child)) return true;
+  return false;
+}
+
+int Settle(const Args& args) {
+  HWND hwnd = ParseHwnd(args.At(0));
+  if (!WaitFor(args.Timeout(5000), [&] { return !NeedsPaint(hwnd); }))
+    throw Failure{L"still painting: " + HwndText(hwnd)};
+  // Back in its message loop, the program hands what it drew to the X server.
+  Send(hwnd, WM_NULL, 0, 0);
+  return 0;
+}
+
 int WaitGone(const Args& args) {
   HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(args.At(0))));
   if (!WaitFor(args.Timeout(10000), [&] { return !IsWindow(hwnd); }))
@@ -622,14 +640,14 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {L"find", Find},           {L"info", Info},         {L"windows", Windows},
-    {L"controls", Controls},   {L"units", Units},       {L"text", Text},
-    {L"settext", SetText},     {L"items", Items},       {L"check", Check},
-    {L"focus", Focus},         {L"click", Click},       {L"command", Command},
-    {L"close", Close},         {L"sysclose", SysClose}, {L"key", Key},
-    {L"wait-gone", WaitGone},  {L"kill", Kill},         {L"msgbox", MsgBox},
-    {L"answer", Answer},       {L"clip-set", ClipSet},  {L"clip-get", ClipGet},
-    {L"clip-empty", ClipEmpty}};
+    {L"find", Find},         {L"info", Info},           {L"windows", Windows},
+    {L"controls", Controls}, {L"units", Units},         {L"text", Text},
+    {L"settext", SetText},   {L"items", Items},         {L"check", Check},
+    {L"focus", Focus},       {L"click", Click},         {L"command", Command},
+    {L"close", Close},       {L"sysclose", SysClose},   {L"key", Key},
+    {L"settle", Settle},     {L"wait-gone", WaitGone},  {L"kill", Kill},
+    {L"msgbox", MsgBox},     {L"answer", Answer},       {L"clip-set", ClipSet},
+    {L"clip-get", ClipGet},  {L"clip-empty", ClipEmpty}};
 
 // A crash must not look like an ordinary "not found" to the harness.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {

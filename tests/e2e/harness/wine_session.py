@@ -8,9 +8,10 @@ into a state file (JSON) in the build tree; `stop` ends the session.
     python3 wine_session.py start --state FILE --win-build DIR --fixtures DIR
     python3 wine_session.py stop --state FILE
 
-A session belongs to the process that ran `start`'s parent: the ctest run.
-Two test runs in one build tree take turns: a second `start` waits until the
-first run's `stop`, and a `stop` leaves another live run's session alone.
+A session started by ctest belongs to that ctest run. Two test runs in one
+build tree take turns: a second `start` waits until the first run's `stop`,
+and a `stop` leaves another live run's session alone. A session started by
+hand belongs to no run; the next `start` replaces it.
 
 Layout under the state file's folder (build/native/tests/e2e/session):
     prefix/  home/  xauthority  logs/  state.json
@@ -171,6 +172,16 @@ def process_identity(pid):
     return {"pid": pid, "start": int(stat.rsplit(")", 1)[1].split()[19])}
 
 
+def test_run_identity():
+    """The ctest run this process belongs to, or None when run by hand."""
+    parent = os.getppid()
+    try:
+        name = Path("/proc/%d/comm" % parent).read_text().strip()
+    except OSError:
+        return None
+    return process_identity(parent) if name == "ctest" else None
+
+
 def alive(identity):
     return identity is not None and process_identity(identity["pid"]) == identity
 
@@ -259,10 +270,10 @@ def start_session(state_path, win_build, fixtures):
     xvfb_pid, display = start_xvfb(xauthority, open(root / "logs" / "xvfb.log", "w"))
     timings["xvfb"] = time.monotonic() - begin
 
-    # From here on a failure must not leave Xvfb behind.
+    # Written at once, so that main() can stop Xvfb when a later step fails.
     prefix = root / "prefix"
     env = base_env(prefix, root / "home", display, xauthority)
-    state = {"env": env, "owner": process_identity(os.getppid()),
+    state = {"env": env, "owner": test_run_identity(),
              "xvfb": process_identity(xvfb_pid), "display": display,
              "zeltrand_exe": str(exes["Zeltrand.exe"]),
              "driver_exe": str(exes["zdriver.exe"]),

@@ -33,7 +33,10 @@ TEST(MainDialogInit, RunsTheStepsInOrder) {
     expected.push_back("SetItemText " + std::to_string(n) + " " + initial[n]);
   }
   for (int n = 0; n < 14; ++n) {
-    if (n != 3) expected.push_back("SetItemText " + std::to_string(n) + " " + initial[n]);
+    if (n != 3) {
+      expected.push_back("SetItemText " + std::to_string(n) + " " +
+                         h.state.collected.item_values[n]);
+    }
   }
   for (const char* step :
        {"SetItemText 19 ???@???.???", "SetItemText 20 C:\\Tools\\Zeltrand.csv", "SetCheck 28 0",
@@ -58,7 +61,6 @@ TEST(MainDialogInit, ShowsTheInitialTextsUntilTheFirstTick) {
   EXPECT_EQ(h.window.texts[3], "計測中...");
   EXPECT_EQ(h.window.texts[6], "--%、--%");
   EXPECT_EQ(h.window.texts[12], "x--:--:--:--:--:--");
-  EXPECT_EQ(h.window.texts[0], "");
 }
 
 constexpr const char* kIni = "C:\\Tools\\Zeltrand.ini";
@@ -112,7 +114,7 @@ TEST_P(FirstTick, PressesTheConfiguredButtonsInOrder) {
   if (c.exit && !c.shift && !(c.record && c.record_left_busy)) expected.push_back(27);
   EXPECT_EQ(pressed, expected);
   EXPECT_EQ(h.window.log.front(), "StopTimer 1");
-  EXPECT_EQ(h.window.log[1], "SetItemText 3 計測中...");
+  EXPECT_TRUE(h.window.log[1].starts_with("SetItemText 3 ")) << h.window.log[1];
   EXPECT_FALSE(h.window.running_timers.count(1));
 }
 
@@ -257,7 +259,8 @@ TEST_P(CommandTable, DispatchesById) {
   EXPECT_EQ(!h.window.LogOf("ShowWaitCursor").empty(), c.wait_cursor) << c.id;
   EXPECT_EQ(h.clock.slept_ms, c.pause_ms) << c.id;
   EXPECT_EQ(h.window.end_calls, c.ends ? 1 : 0) << c.id;
-  EXPECT_THAT(h.window.messages, IsEmpty());
+  // 取込 with nothing on the clipboard says so.
+  EXPECT_EQ(h.window.messages.size(), c.id == 25 ? 1u : 0u) << c.id;
 }
 
 std::vector<CommandCase> AllCommands() {
@@ -281,7 +284,7 @@ TEST(CollectCommand, RefreshesAllFourteenFieldsButNotTheLists) {
   h.dialog.OnCommand(23);
   const auto writes = FieldWrites(h.window);
   ASSERT_EQ(writes.size(), 14u);
-  EXPECT_EQ(writes[3], "SetItemText 3 計測中...");
+  EXPECT_NE(writes[3], "SetItemText 3 計測中...");  // measured again
   EXPECT_THAT(h.window.LogOf("InsertListItem"), IsEmpty());
   EXPECT_EQ(h.window.LogOf("ShowWaitCursor").size(), 1u);
 }

@@ -1,0 +1,251 @@
+#include "platform/win32/network_probes.h"
+
+// clang-format off
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <nb30.h>
+#include <rpc.h>
+#include <snmp.h>
+// clang-format on
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "collect/mib2.h"
+
+namespace zeltrand::win32 {
+namespace {
+
+// A DLL loaded for as long as the object lives.
+class Library {
+ public:
+  explicit Library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+  ~Library() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+
+  // The entry point `name` as a function of type F; null when the library
+  // or the entry point is missing.
+  template <typename F>
+  F Find(const char* name) const {
+    if (module_ == nullptr) return nullptr;
+    // Through the one function type that casts to any other without a
+    // warning.
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
+  }
+
+ private:
+  HMODULE module_;
+};
+
+// WinSock 2.0 for as long as the object lives.
+class Winsock {
+ public:
+  Winsock() {
+    WSADATA data;
+    started_ = WSAStartup(MAKEWORD(2, 0), &data) == 0;
+  }
+  ~Winsock() {
+    if (started_) WSACleanup();
+  }
+  Winsock(const Winsock&) = delete;
+  Winsock& operator=(const Winsock&) = delete;
+  bool started() const { return started_; }
+
+ private:
+  bool started_ = false;
+};
+
+// ---- the SNMP extension agent ----------------------------------------------
+
+using SnmpMemAllocFn = LPVOID(SNMP_FUNC_TYPE*)(UINT);
+using SnmpVarBindFreeFn = VOID(SNMP_FUNC_TYPE*)(SnmpVarBind*);
+
+// The agent allocates and frees the names and values it hands back with
+// snmpapi.dll's allocator, so what is handed to it must come from there too.
+struct SnmpApi {
+  Library library{L"snmpapi.dll"};
+  SnmpMemAllocFn mem_alloc = library.Find<SnmpMemAllocFn>("SnmpUtilMemAlloc");
+  SnmpVarBindFreeFn var_bind_free = library.Find<SnmpVarBindFreeFn>("SnmpUtilVarBindFree");
+  bool usable() const { return mem_alloc != nullptr && var_bind_free != nullptr; }
+};
+
+bool OidCopy(const SnmpApi& api, AsnObjectIdentifier& destination, const Oid& source) {
+  const UINT count = static_cast<UINT>(source.size());
+  auto* ids = static_cast<UINT*>(api.mem_alloc(count * sizeof(UINT)));
+  if (ids == nullptr) return false;
+  std::copy(source.begin(), source.end(), ids);
+  destination.ids = ids;
+  destination.idLength = count;
+  return true;
+}
+
+void VarBindFree(const SnmpApi& api, SnmpVarBind& binding) {
+  api.var_bind_free(&binding);
+  binding.value.asnType = ASN_NULL;
+}
+
+bool IsStringType(BYTE type) {
+  return type == ASN_OCTETSTRING || type == ASN_IPADDRESS || type == ASN_OPAQUE || type == ASN_BITS;
+}
+
+VarBind FromAgent(const SnmpVarBind& binding) {
+  VarBind result;
+  if (binding.name.ids != nullptr) {
+    result.name.assign(binding.name.ids, binding.name.ids + binding.name.idLength);
+  }
+  const AsnAny& value = binding.value;
+  result.value.type = value.asnType;
+  if (value.asnType == ASN_INTEGER) result.value.number = value.asnValue.number;
+  if (IsStringType(value.asnType) && value.asnValue.string.stream != nullptr) {
+    const BYTE* bytes = value.asnValue.string.stream;
+    result.value.bytes.assign(bytes, bytes + value.asnValue.string.length);
+  }
+  return result;
+}
+
+class AgentSession final : public MibSession {
+ public:
+  AgentSession(std::unique_ptr<Winsock> winsock, std::unique_ptr<SnmpApi> api,
+               std::unique_ptr<Library> agent, PFNSNMPEXTENSIONQUERY query)
+      : winsock_(std::move(winsock)),
+        api_(std::move(api)),
+        agent_(std::move(agent)),
+        query_(query) {}
+
+  bool GetNext(std::vector<VarBind>& bindings) override {
+    std::vector<SnmpVarBind> list(bindings.size());
+    bool ok = true;
+    for (std::size_t i = 0; i < list.size() && ok; ++i) {
+      list[i].value.asnType = ASN_NULL;
+      ok = OidCopy(*api_, list[i].name, bindings[i].name);
+    }
+    SnmpVarBindList request{list.data(), static_cast<UINT>(list.size())};
+    AsnInteger32 error_status = 0;
+    AsnInteger32 error_index = 0;
+    ok = ok && query_(SNMP_PDU_GETNEXT, &request, &error_status, &error_index);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (ok) bindings[i] = FromAgent(list[i]);
+      VarBindFree(*api_, list[i]);
+    }
+    return ok;
+  }
+
+ private:
+  // Released in reverse order: the agent, its allocator, then WinSock.
+  std::unique_ptr<Winsock> winsock_;
+  std::unique_ptr<SnmpApi> api_;
+  std::unique_ptr<Library> agent_;
+  PFNSNMPEXTENSIONQUERY query_;
+};
+
+// ---- the IP Helper interface table -------------------------------------------
+
+std::vector<InterfaceRow> ReadInterfaceTable() {
+  std::vector<unsigned char> buffer;
+  ULONG size = 0;
+  DWORD rc = GetIfTable(nullptr, &size, TRUE);
+  // The table may grow between asking for its size and reading it.
+  while (rc == ERROR_INSUFFICIENT_BUFFER) {
+    buffer.resize(size);
+    rc = GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.data()), &size, TRUE);
+  }
+  std::vector<InterfaceRow> rows;
+  if (rc != NO_ERROR || buffer.empty()) return rows;
+  const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
+  const MIB_IFROW* row = table->table;
+  for (DWORD i = 0; i < table->dwNumEntries; ++i, ++row) {
+    const DWORD length = std::min<DWORD>(row->dwPhysAddrLen, MAXLEN_PHYSADDR);
+    rows.push_back({row->dwIndex, row->dwType,
+                    std::vector<std::uint8_t>(row->bPhysAddr, row->bPhysAddr + length)});
+  }
+  return rows;
+}
+
+class InterfaceTableSession final : public MibSession {
+ public:
+  explicit InterfaceTableSession(std::unique_ptr<Winsock> winsock)
+      : winsock_(std::move(winsock)), table_(ReadInterfaceTable()) {}
+  bool GetNext(std::vector<VarBind>& bindings) override { return table_.GetNext(bindings); }
+
+ private:
+  std::unique_ptr<Winsock> winsock_;
+  InterfaceTableMib table_;
+};
+
+// ---- NetBIOS -------------------------------------------------------------------
+
+using NetbiosFn = UCHAR(APIENTRY*)(PNCB);
+
+constexpr char kLocalAdapterName[NCBNAMSZ + 1] = "*               ";
+
+}  // namespace
+
+MibOpening Win32MibAgent::Open() {
+  auto winsock = std::make_unique<Winsock>();
+  if (!winsock->started()) return {MibOpenStatus::kNoWinsock, nullptr};
+  auto agent = std::make_unique<Library>(L"inetmib1.dll");
+  const auto init = agent->Find<PFNSNMPEXTENSIONINIT>("SnmpExtensionInit");
+  if (init == nullptr) {
+    return {MibOpenStatus::kNoAgent, std::make_unique<InterfaceTableSession>(std::move(winsock))};
+  }
+  const auto query = agent->Find<PFNSNMPEXTENSIONQUERY>("SnmpExtensionQuery");
+  auto api = std::make_unique<SnmpApi>();
+  if (query == nullptr || !api->usable()) return {MibOpenStatus::kNoQueryEntry, nullptr};
+  // The trap event and the supported view are of no use here. The view
+  // is not freed: some agents hand back their own static storage.
+  HANDLE trap_event = nullptr;
+  AsnObjectIdentifier supported_view{};
+  init(GetTickCount(), &trap_event, &supported_view);
+  return {MibOpenStatus::kAgent, std::make_unique<AgentSession>(std::move(winsock), std::move(api),
+                                                                std::move(agent), query)};
+}
+
+void Win32MibAgent::Trace(std::string_view line) {
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+NetBiosStatus Win32NetBios::AdapterStatus(std::uint8_t lana) {
+  const Library netapi(L"netapi32.dll");
+  const auto netbios = netapi.Find<NetbiosFn>("Netbios");
+  if (netbios == nullptr) return {NRC_SYSTEM, {}};
+
+  NCB reset{};
+  reset.ncb_command = NCBRESET;
+  reset.ncb_lana_num = lana;
+  netbios(&reset);
+
+  ADAPTER_STATUS status{};
+  NCB query{};
+  query.ncb_command = NCBASTAT;
+  query.ncb_lana_num = lana;
+  std::memcpy(query.ncb_callname, kLocalAdapterName, NCBNAMSZ);
+  query.ncb_buffer = reinterpret_cast<PUCHAR>(&status);
+  query.ncb_length = sizeof status;
+  NetBiosStatus result;
+  result.return_code = netbios(&query);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&status);
+  result.record.assign(bytes, bytes + std::min<std::size_t>(query.ncb_length, sizeof status));
+  return result;
+}
+
+NewUuid Win32Uuid::Create() {
+  UUID uuid{};
+  const RPC_STATUS status = UuidCreate(&uuid);
+  NewUuid result;
+  result.status = status == RPC_S_OK                ? UuidStatus::kOk
+                  : status == RPC_S_UUID_LOCAL_ONLY ? UuidStatus::kLocalOnly
+                                                    : UuidStatus::kFailed;
+  static_assert(sizeof uuid == 16);
+  std::memcpy(result.bytes.data(), &uuid, sizeof uuid);
+  return result;
+}
+
+}  // namespace zeltrand::win32

@@ -1,0 +1,68 @@
+#include "record/clipboard_import.h"
+
+#include <algorithm>
+
+#include "app/control_ids.h"
+#include "record/record_line.h"
+
+namespace zeltrand {
+
+namespace {
+
+constexpr std::string_view kRecordTag = "Zeltrand v";
+constexpr std::string_view kRecordEnd = ",]";
+constexpr int kRequiredRuns = 5;
+
+// Non-empty runs of non-comma bytes, each but the last followed by a single
+// comma, counted up to five: a mail cut short before its fields fails here.
+int CountLeadingRuns(std::string_view text) {
+  int runs = 0;
+  std::size_t pos = 0;
+  while (runs < kRequiredRuns) {
+    const std::size_t comma = std::min(text.find(',', pos), text.size());
+    if (comma == pos) break;
+    ++runs;
+    if (comma == text.size()) break;
+    pos = comma + 1;
+  }
+  return runs;
+}
+
+}  // namespace
+
+std::string CleanCopiedText(std::string_view text) {
+  std::string cleaned;
+  cleaned.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == 0 || byte >= 0x20) cleaned += c;
+  }
+  return cleaned;
+}
+
+// The end is looked for after the record's start: a ",]" quoted earlier in
+// the mail must not leave the record running on to the end of the text.
+MailedRecord FindMailedRecord(std::string_view copied_text) {
+  const std::string cleaned = CleanCopiedText(copied_text);
+  const std::size_t tag = cleaned.find(kRecordTag);
+  if (tag == std::string::npos) return {ImportCheck::kNoTag, {}};
+  if (CountLeadingRuns(std::string_view(cleaned).substr(tag)) < kRequiredRuns) {
+    return {ImportCheck::kTooFewFields, {}};
+  }
+  const std::size_t open = cleaned.find('[', tag);
+  if (open == std::string::npos) return {ImportCheck::kNoBracket, {}};
+  const std::size_t start = open + 1;
+  const std::size_t end = cleaned.find(kRecordEnd, start);
+  return {ImportCheck::kFound,
+          cleaned.substr(start, end == std::string::npos ? std::string::npos : end - start)};
+}
+
+std::string BuildImportHeader(DialogWindow& window) {
+  std::string header;
+  for (int id = ctl::kFirstLabel; id < kUserListLabel; ++id) header += window.GetItemText(id) + ',';
+  header += window.GetItemText(kUserListLabel) + ",,,,,";
+  header += window.GetItemText(kSoftwareListLabel) + "\r\n";
+  return header;
+}
+
+}  // namespace zeltrand
