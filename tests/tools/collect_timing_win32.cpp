@@ -9,12 +9,7 @@
 #include <cstdlib>
 
 #include "collect/item_table.h"
-#include "platform/win32/cpu.h"
-#include "platform/win32/machine.h"
-#include "platform/win32/network_probes.h"
-#include "platform/win32/registry.h"
-#include "platform/win32/system.h"
-#include "platform/win32/win_ini.h"
+#include "platform/win32/services.h"
 
 namespace {
 
@@ -41,19 +36,10 @@ double TimeCollector(int n, CollectContext& ctx) {
 
 int main(int argc, char** argv) {
   const int passes = argc > 1 ? std::atoi(argv[1]) : 3;
-  win32::Win32Clock clock;
-  win32::Win32Files files;
-  win32::Win32Registry registry;
-  win32::Win32Machine machine;
-  win32::Win32Cpu cpu;
-  win32::Win32NetBios netbios;
-  win32::Win32MibAgent mib;
-  win32::Win32Uuid uuid;
-  win32::Win32WinIni win_ini;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini};
-  const Paths paths = MakePaths(files.ExecutablePath());
+  win32::SystemServices system;
+  const Paths paths = MakePaths(system.files.ExecutablePath());
   CollectedInfo info;
-  CollectContext ctx{info, services, paths};
+  CollectContext ctx{info, system.services, paths};
   for (int pass = 1; pass <= passes; ++pass) {
     std::printf("pass %d\n", pass);
     double start_up = 0, fields_0_to_11 = 0;

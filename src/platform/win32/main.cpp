@@ -3,32 +3,18 @@
 #include <windows.h>
 
 #include "app/main_dialog.h"
-#include "platform/win32/cpu.h"
 #include "platform/win32/dialog_window.h"
-#include "platform/win32/machine.h"
-#include "platform/win32/network_probes.h"
-#include "platform/win32/registry.h"
-#include "platform/win32/system.h"
-#include "platform/win32/win_ini.h"
+#include "platform/win32/services.h"
 
 namespace {
 
 using namespace zeltrand;
 
 struct Program {
-  win32::Win32Clock clock;
-  win32::Win32Files files;
-  win32::Win32Registry registry;
-  win32::Win32Machine machine;
-  win32::Win32Cpu cpu;
-  win32::Win32NetBios netbios;
-  win32::Win32MibAgent mib;
-  win32::Win32Uuid uuid;
-  win32::Win32WinIni win_ini;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini};
+  win32::SystemServices system;
   AppState state;
   win32::Win32DialogWindow window;
-  MainDialog dialog{state, services, window};
+  MainDialog dialog{state, system.services, window};
 };
 
 Program* g_program = nullptr;  // for the message filter hook only

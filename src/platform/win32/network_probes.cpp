@@ -18,10 +18,13 @@
 namespace zeltrand::win32 {
 namespace {
 
-// A DLL loaded for as long as the object lives.
+// A system DLL loaded for as long as the object lives. Only the system
+// folder is searched: the program runs from shared folders, where a planted
+// DLL of the same name must not be picked up.
 class Library {
  public:
-  explicit Library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+  explicit Library(const wchar_t* name)
+      : module_(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
   ~Library() {
     if (module_ != nullptr) FreeLibrary(module_);
   }
