@@ -2,6 +2,7 @@
 
 #include "collect/item_table.h"
 #include "collect/lists.h"
+#include "mail/mail_account.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -55,7 +56,7 @@ void MainDialog::OnInit() {
   CollectAll(ctx, window_, /*include_cpu=*/false);
   ListLoginUsers(ctx, window_);
   ListInstalledSoftware(ctx, window_);
-  // The mail account: not yet.
+  DiscoverMailAccount(services_, state_.paths, state_.settings, window_);
   LoadSettings();
   window_.Focus(ctl::kRecordPathEdit);
   if (state_.auto_flags.exit && !state_.shift_held) {

@@ -1,6 +1,6 @@
 // Clock, time since start and the Windows version.
+#include "app/text_format.h"
 #include "collect/collectors.h"
-#include "collect/text_format.h"
 #include "collect/time_texts.h"
 #include "collect/windows_version.h"
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "collect/text_format.h"
+#include "app/text_format.h"
 
 namespace zeltrand {
 namespace {

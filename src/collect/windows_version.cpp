@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "app/cp932.h"
-#include "collect/text_format.h"
+#include "app/text_format.h"
 
 namespace zeltrand {
 namespace {

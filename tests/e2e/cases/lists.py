@@ -8,9 +8,9 @@ import pwd
 import re
 from pathlib import Path
 
+from registry_fixtures import FIXTURES, Imported
 from zeltrand_e2e import expect, expect_equal, wait_until
 
-FIXTURES = Path(__file__).resolve().parents[2] / "fixtures" / "registry"
 MAC_FIELD = 12
 PRINTER_FIELD = 13
 USER_LIST = 14
@@ -26,44 +26,6 @@ FIXTURE_PROGRAMS = ["Adobe Acrobat 5.0", "Zip Tool", "表計算ソフト 2002", 
 FIXTURE_PRINTER = "経理部 LBP-1510,  Ne01:"
 # Per-program DLL settings of Wine: "" keeps a DLL from loading at all.
 DLL_OVERRIDES = r"HKCU\Software\Wine\AppDefaults\Zeltrand.exe\DllOverrides"
-SECTION = re.compile(r"^\[(.+)\]$")
-VALUE = re.compile(r'^"((?:[^"\\]|\\.)*)"=')
-
-
-def reg_sections(reg_file):
-    """The keys a REGEDIT4 fixture writes, each with the value names it sets."""
-    sections = []
-    for line in reg_file.read_bytes().decode("cp932").splitlines():
-        if SECTION.match(line):
-            sections.append((SECTION.match(line).group(1), []))
-        elif VALUE.match(line) and sections:
-            sections[-1][1].append(VALUE.match(line).group(1))
-    return sections
-
-
-class Imported:
-    """A fixture imported for one case. Its own keys are removed afterwards;
-    in `shared_keys`, which existed before, only its values are."""
-
-    def __init__(self, z, name, shared_keys=()):
-        self.z = z
-        self.undo = z.folder / ("undo-" + name)
-        lines = ["REGEDIT4", ""]
-        for key, values in reg_sections(FIXTURES / name):
-            if key in shared_keys:
-                lines += ["[%s]" % key] + ['"%s"=-' % value for value in values] + [""]
-            else:
-                lines += ["[-%s]" % key, ""]
-        self.undo.write_bytes("\r\n".join(lines).encode("cp932"))
-        z.import_reg(FIXTURES / name)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.z.import_reg(self.undo)
-
-
 class DllsDisabled:
     """Zeltrand.exe started within runs without the given DLLs."""
 

@@ -7,10 +7,11 @@ import subprocess
 from pathlib import Path
 
 from ini_corpus import CORPUS
+from registry_fixtures import Imported
 from wine_session import windows_path
 from zeltrand_e2e import CaseFailure, expect, expect_equal, wait_until
 
-RECIPIENT_EDIT, RECORD_EDIT = 19, 20
+SENDER_EDIT, SERVER_EDIT, RECIPIENT_EDIT, RECORD_EDIT = 17, 18, 19, 20
 CHECK_BOXES = (28, 29, 30, 31)
 EXIT_BUTTON = 27
 CANNOT_SAVE = "Zeltrand.iniﾌｧｲﾙのｵｰﾌﾟﾝに失敗!\n設定を保存せずに終了しますか?"
@@ -68,7 +69,7 @@ def case_ini_reader_matches_windows(z):
     expect(not differences, "the reader differs from GetPrivateProfileStringA")
 
 
-def expected_settings(sender="", server="", recipient="???@???.???", record="", flags="    "):
+def expected_settings(sender="???@???.???", server="???.???.???.???", recipient="???@???.???", record="", flags="    "):
     auto = "".join("%s=%s\r\n" % (key, "1" if flag != " " else "")
                    for key, flag in zip(("Start", "Rec", "Mail", "End"), flags))
     return ("[mail]\r\nSmtp=%s\r\nMailTo=%s\r\nMyMailServerIP=%s\r\n\r\n[file]\r\nRecFile=%s"
@@ -78,6 +79,8 @@ def expected_settings(sender="", server="", recipient="???@???.???", record="", 
 def case_first_run_shows_the_defaults_and_writes_the_settings(z):
     z.start()
     default_record = windows_path(z.app_dir / "Zeltrand.csv")
+    expect_equal(z.text(SENDER_EDIT), "???@???.???", "sender")
+    expect_equal(z.text(SERVER_EDIT), "???.???.???.???", "mail server")
     expect_equal(z.text(RECIPIENT_EDIT), "???@???.???", "recipient")
     expect_equal(z.text(RECORD_EDIT), default_record, "record file")
     expect_equal([z.check(i) for i in CHECK_BOXES], [0, 0, 0, 0], "check boxes")
@@ -92,16 +95,20 @@ def case_first_run_shows_the_defaults_and_writes_the_settings(z):
 
 
 def case_settings_fill_the_dialog_and_survive_the_exit(z):
-    z.place("Zeltrand.ini", b"[MAIL]\r\nmailto = \"boss@example.jp\"\r\n[file]\r\n"
+    z.place("Zeltrand.ini", b"[MAIL]\r\nmailto = \"boss@example.jp\"\r\nSmtp=me@example.jp\r\n"
+                            b"MyMailServerIP=10.0.0.25\r\n[file]\r\n"
                             b"RecFile=Z:\\tmp\\inventory.csv\r\n[auto]\r\nStart=0\r\nMail=x\r\n")
     z.start()
     expect_equal(z.text(RECIPIENT_EDIT), "boss@example.jp", "recipient")
+    expect_equal(z.text(SENDER_EDIT), "me@example.jp", "sender")
+    expect_equal(z.text(SERVER_EDIT), "10.0.0.25", "mail server")
     expect_equal(z.text(RECORD_EDIT), "Z:\\tmp\\inventory.csv", "record file")
     expect_equal([z.check(i) for i in CHECK_BOXES], [1, 0, 1, 0], "check boxes")
     z.sysclose()
     expect_equal(z.wait_exit(), 0, "exit code")
     expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
-                 expected_settings(recipient="boss@example.jp", record="Z:\\tmp\\inventory.csv",
+                 expected_settings(sender="me@example.jp", server="10.0.0.25",
+                                   recipient="boss@example.jp", record="Z:\\tmp\\inventory.csv",
                                    flags="1 1 "), "Zeltrand.ini")
 
 
@@ -175,3 +182,16 @@ def case_a_folder_named_like_the_settings_file_blocks_the_save(z):
     expect((z.app_dir / "Zeltrand.ini").is_dir(), "the folder is still there")
     expect_equal(sorted(p.name for p in z.app_dir.iterdir()), ["Zeltrand.exe", "Zeltrand.ini"],
                  "no temporary file left behind")
+
+
+def case_mail_account_of_a_user_fills_sender_and_server(z):
+    with Imported(z, "mail_account.reg"):
+        z.start()
+        expect_equal(z.text(SERVER_EDIT), "smtp.example.jp", "mail server")
+        expect_equal(z.text(SENDER_EDIT), "taro@example.jp", "sender")
+        z.click(EXIT_BUTTON)
+        expect_equal(z.wait_exit(), 0, "exit code")
+    expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
+                 expected_settings(sender="taro@example.jp", server="smtp.example.jp",
+                                   record=windows_path(z.app_dir / "Zeltrand.csv")),
+                 "Zeltrand.ini")

@@ -39,7 +39,8 @@ TEST(MainDialogInit, RunsTheStepsInOrder) {
     }
   }
   for (const char* step :
-       {"SetItemText 19 ???@???.???", "SetItemText 20 C:\\Tools\\Zeltrand.csv", "SetCheck 28 0",
+       {"SetItemText 18 ???.???.???.???", "SetItemText 17 ???@???.???",
+        "SetItemText 19 ???@???.???", "SetItemText 20 C:\\Tools\\Zeltrand.csv", "SetCheck 28 0",
         "SetCheck 29 0", "SetCheck 30 0", "SetCheck 31 0", "Focus 20", "StartTimer 1 1"}) {
     expected.push_back(step);
   }

@@ -1,4 +1,4 @@
-#include "collect/text_format.h"
+#include "app/text_format.h"
 
 #include <cstdarg>
 #include <cstdio>
