@@ -118,7 +118,15 @@ class AgentSession final : public MibSession {
       : winsock_(std::move(winsock)),
         api_(std::move(api)),
         agent_(std::move(agent)),
-        query_(query) {}
+        query_(query),
+        close_(agent_->Find<PFNSNMPEXTENSIONCLOSE>("SnmpExtensionClose")) {}
+  AgentSession(const AgentSession&) = delete;
+  AgentSession& operator=(const AgentSession&) = delete;
+
+  // An agent that says how to end it gets the chance before it is unloaded.
+  ~AgentSession() override {
+    if (close_ != nullptr) close_();
+  }
 
   bool GetNext(std::vector<VarBind>& bindings) override {
     std::vector<SnmpVarBind> list(bindings.size());
@@ -144,6 +152,7 @@ class AgentSession final : public MibSession {
   std::unique_ptr<SnmpApi> api_;
   std::unique_ptr<Library> agent_;
   PFNSNMPEXTENSIONQUERY query_;
+  PFNSNMPEXTENSIONCLOSE close_;
 };
 
 // ---- the IP Helper interface table -------------------------------------------

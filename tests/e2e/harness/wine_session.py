@@ -120,11 +120,18 @@ def start_xvfb(xauthority, log):
 
 
 def run(command, env, log, timeout, cwd=None):
-    """Runs a command to its end with its output in the log; fails loudly."""
-    log.write("$ %s\n" % " ".join(command))
-    log.flush()
-    result = subprocess.run(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
-                            stdout=log, stderr=subprocess.STDOUT, timeout=timeout)
+    """Runs a command to its end with its output in the log; fails loudly. A
+    Wine command that ends with 1 without a word never ran (see
+    ended_silently_by_wine in zeltrand_e2e.py) and is run again."""
+    for attempt in (1, 2):
+        log.write("$ %s\n" % " ".join(command))
+        log.flush()
+        before = os.fstat(log.fileno()).st_size
+        result = subprocess.run(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                                stdout=log, stderr=subprocess.STDOUT, timeout=timeout)
+        silent = os.fstat(log.fileno()).st_size == before
+        if not (command[0] == "wine" and result.returncode == 1 and silent):
+            break
     if result.returncode != 0:
         raise SessionError("%s failed with %d (see %s)"
                            % (" ".join(command), result.returncode, log.name))
