@@ -3,6 +3,7 @@
 // answers one line a query: the value's bytes in hex ("-" when empty).
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,31 @@ inline std::vector<ProfileQuery> ParseQueries(std::string_view text) {
     if (fields.size() == 3) queries.push_back({fields[0], fields[1], fields[2]});
   }
   return queries;
+}
+
+inline std::string ReadWholeFile(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    int c;
+    while ((c = std::fgetc(f)) != EOF) bytes += static_cast<char>(c);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+// The whole of either side: "PROGRAM DIR QUERIES", where `answer(dir, query)`
+// gives the value's bytes for one query.
+template <typename Answer>
+int AnswerProfileQueries(int argc, char** argv, Answer answer) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s DIR QUERIES\n", argv[0]);
+    return 2;
+  }
+  const std::string dir = argv[1];
+  for (const auto& q : ParseQueries(ReadWholeFile(argv[2]))) {
+    std::printf("%s\n", ToHex(answer(dir, q)).c_str());
+  }
+  return 0;
 }
 
 }  // namespace zeltrand::testing
