@@ -9,4 +9,11 @@ hits=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([a-z0-9_]*\.
 if [ -n "$hits" ]; then
   echo "Windows headers outside src/platform/win32:"; echo "$hits"; exit 1
 fi
-echo "portable sources: no Windows header"
+# Includes run one way: app -> feature folders -> core and platform.
+upward=$( (grep -rn '#include "app/' src | grep -v '^src/app/'
+           grep -rnE '#include "(settings|collect|record|mail|reports)/' src/core src/platform/*.h src/platform/*.cpp) |
+         grep -v '^src/platform/win32/main.cpp:')
+if [ -n "$upward" ]; then
+  echo "Includes against the layering (app -> features -> core/platform):"; echo "$upward"; exit 1
+fi
+echo "portable sources: no Windows header; includes run one way"

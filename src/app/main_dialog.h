@@ -5,9 +5,9 @@
 
 #include <array>
 
-#include "app/app_state.h"
-#include "app/control_ids.h"
 #include "collect/item_table.h"
+#include "core/app_state.h"
+#include "core/control_ids.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "record/record_commands.h"

@@ -1,8 +1,8 @@
 // Clock, time since start and the Windows version.
-#include "app/text_format.h"
 #include "collect/collectors.h"
 #include "collect/time_texts.h"
 #include "collect/windows_version.h"
+#include "core/text_format.h"
 
 namespace zeltrand {
 

@@ -1,8 +1,8 @@
 // The processor: vendor, kind, speed and serial number.
 #include "platform/cpu.h"
-#include "app/text_format.h"
 #include "collect/collectors.h"
 #include "collect/cpu_tables.h"
+#include "core/text_format.h"
 #include "platform/registry.h"
 
 namespace zeltrand {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/text_format.h"
+#include "core/text_format.h"
 
 namespace zeltrand {
 namespace {

@@ -1,8 +1,8 @@
 #include "collect/item_table.h"
 
-#include "app/control_ids.h"
-#include "app/cp932.h"
 #include "collect/collectors.h"
+#include "core/control_ids.h"
+#include "core/cp932.h"
 
 namespace zeltrand {
 
@@ -12,14 +12,6 @@ const std::array<Collector, kInfoItemCount> kItemTable = {
     CollectUserName,   CollectComputerName, CollectHostName,       CollectIpAddress,
     CollectMacAddress, CollectPrinter,
 };
-
-ItemValues InitialItemValues() {
-  ItemValues values;
-  values[3] = "計測中...";
-  values[6] = "--%、--%";
-  values[12] = "x--:--:--:--:--:--";
-  return values;
-}
 
 void ShowItemValues(const CollectedInfo& info, DialogWindow& window) {
   for (int n = 0; n < kInfoItemCount; ++n) window.SetItemText(n, info.item_values[n]);

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "collect/item_values.h"
+#include "core/item_values.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "settings/settings_file.h"

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <utility>
 
-#include "app/control_ids.h"
-#include "app/cp932.h"
+#include "core/control_ids.h"
+#include "core/cp932.h"
 #include "platform/registry.h"
 
 namespace zeltrand {

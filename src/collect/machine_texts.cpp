@@ -1,6 +1,6 @@
 #include "collect/machine_texts.h"
 
-#include "app/text_format.h"
+#include "core/text_format.h"
 
 namespace zeltrand {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/cp932.h"
 #include "collect/collectors.h"
+#include "core/cp932.h"
 #include "platform/win_ini.h"
 
 namespace zeltrand {

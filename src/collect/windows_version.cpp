@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "app/cp932.h"
-#include "app/text_format.h"
+#include "core/cp932.h"
+#include "core/text_format.h"
 
 namespace zeltrand {
 namespace {

@@ -1,7 +1,7 @@
 #include "mail/mail_account.h"
 
-#include "app/control_ids.h"
-#include "app/text_format.h"
+#include "core/control_ids.h"
+#include "core/text_format.h"
 #include "platform/registry.h"
 #include "settings/profile.h"
 

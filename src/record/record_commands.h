@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "platform/system.h"
 #include "platform/window.h"
 

@@ -1,6 +1,6 @@
 #include "record/record_line.h"
 
-#include "app/control_ids.h"
+#include "core/control_ids.h"
 
 namespace zeltrand {
 

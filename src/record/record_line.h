@@ -25,8 +25,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
-#include "collect/item_values.h"
+#include "core/app_state.h"
+#include "core/item_values.h"
 #include "platform/window.h"
 
 namespace zeltrand {

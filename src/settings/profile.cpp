@@ -1,6 +1,6 @@
 #include "settings/profile.h"
 
-#include "app/cp932.h"
+#include "core/cp932.h"
 #include "platform/system.h"
 
 namespace zeltrand {

@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "app/cp932.h"
+#include "core/cp932.h"
 #include "platform/system.h"
 #include "settings/profile.h"
 

@@ -21,29 +21,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings_values.h"
+
 namespace zeltrand {
 
 class Files;
-
-struct Paths {
-  std::string exe_path;
-  std::string exe_dir;  // no trailing separator; "C:" for a drive root
-  std::string ini_path;
-};
-
-struct Settings {
-  std::string sender_address;
-  std::string mail_server_name;
-  std::string recipient_address;
-  std::string record_path;
-};
-
-struct AutoFlags {
-  bool start = false;
-  bool record = false;
-  bool mail = false;
-  bool exit = false;
-};
 
 // Sections and keys of the settings file.
 inline constexpr std::string_view kSectionMail = "mail";

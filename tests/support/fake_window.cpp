@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/cp932.h"
+#include "core/cp932.h"
 
 namespace zeltrand::testing {
 

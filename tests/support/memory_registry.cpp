@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/cp932.h"
+#include "core/cp932.h"
 #include "support/reg_file.h"
 #include "support/utf16.h"
 

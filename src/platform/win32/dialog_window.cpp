@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "app/cp932.h"
+#include "core/cp932.h"
 #include "platform/win32/text.h"
 
 namespace zeltrand::win32 {

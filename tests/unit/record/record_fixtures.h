@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "collect/item_values.h"
+#include "core/item_values.h"
 #include "support/fake_window.h"
 
 namespace zeltrand::testing {

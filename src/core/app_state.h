@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/control_ids.h"
-#include "collect/item_values.h"
+#include "core/control_ids.h"
+#include "core/item_values.h"
+#include "core/settings_values.h"
 #include "platform/window.h"
-#include "settings/settings_file.h"
 
 namespace zeltrand {
 
