@@ -46,16 +46,14 @@ std::string ReadText(RegistryKey& key, std::string_view name) {
   return query.Text();
 }
 
-// Calls visit(key, name) for each sub-key of `path` that opens, in the
+// Calls visit(key, name) for each sub-key of `list` that opens, in the
 // registry's order.
 template <typename Visit>
-void ForEachSubkey(Registry& registry, const Place& place, RegistryKey& list, std::string_view path,
-                   Visit visit) {
+void ForEachSubkey(RegistryKey& list, Visit visit) {
   for (std::uint32_t index = 0;; ++index) {
-    const std::optional<std::string> name = list.SubkeyName(index);
-    if (!name) return;
-    const auto entry = registry.Open(place.root, std::string(path) + "\\" + *name, place.view);
-    if (entry) visit(*entry, *name);
+    const std::optional<RegSubkey> entry = list.Subkey(index);
+    if (!entry) return;
+    if (entry->key) visit(*entry->key, entry->name);
   }
 }
 
@@ -86,11 +84,10 @@ void ListLoginUsers(CollectContext& ctx, DialogWindow& window) {
   std::vector<std::string>& users = ctx.info.login_users;
   users.clear();
   Registry& registry = ctx.services.registry;
-  const Place place{RegRoot::kLocalMachine, RegView::kNative};
   for (std::string_view path : kProfileLists) {
-    const auto list = registry.Open(place.root, path);
+    const auto list = registry.Open(RegRoot::kLocalMachine, path);
     if (!list) continue;
-    ForEachSubkey(registry, place, *list, path, [&](RegistryKey& entry, const std::string& sid) {
+    ForEachSubkey(*list, [&](RegistryKey& entry, const std::string& sid) {
       if (IsServiceAccount(sid)) return;
       const std::string user =
           cp932::Cut(FolderName(ReadText(entry, "ProfileImagePath")), kUserNameLimit);
@@ -111,7 +108,7 @@ void ListInstalledSoftware(CollectContext& ctx, DialogWindow& window) {
   for (const Place& place : kUninstallPlaces) {
     const auto list = registry.Open(place.root, kUninstall, place.view);
     if (!list) continue;
-    ForEachSubkey(registry, place, *list, kUninstall, [&](RegistryKey& entry, const std::string&) {
+    ForEachSubkey(*list, [&](RegistryKey& entry, const std::string&) {
       const std::string name = cp932::Cut(ReadText(entry, "DisplayName"), kSoftNameLimit);
       if (name.empty() || !listed.emplace(name, ReadText(entry, "DisplayVersion")).second) return;
       window.InsertListItem(ctl::kSoftwareList, static_cast<int>(softs.size()), name);

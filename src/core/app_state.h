@@ -17,11 +17,21 @@ namespace zeltrand {
 // record, where the import looks for them.
 inline constexpr std::string_view kTitleText = "Zeltrand v0.90 2003.1.17";
 
+// The process exit code, for logon scripts. The bits add up: 6 is a record
+// kept pending and a mail that failed. 1 is not used, so that no code of
+// the program's looks like a start that failed.
+namespace exit_code {
+inline constexpr int kDone = 0;
+inline constexpr int kRecordPending = 2;  // a record was kept to be added by the next run
+inline constexpr int kMailFailed = 4;     // a mail could not be sent
+}  // namespace exit_code
+
 struct AppState {
   bool shift_held = false;       // Shift was down at start: no unattended exit
   AutoFlags auto_flags;          // as loaded at start; refreshed by the exit command
   int record_retry_count = 0;    // failed opens of the record file in this episode
   bool unattended_exit = false;  // the exit under way was pressed by the program
+  int exit_code = exit_code::kDone;
 
   Paths paths;
   Settings settings;

@@ -51,9 +51,30 @@ struct RegQuery {
   std::optional<std::uint32_t> Dword() const;
 };
 
+class RegistryKey;
+
+// A sub-key as enumerated, opened through its parent by the name the system
+// gave, so a key whose name code page 932 cannot hold still opens.
+struct RegSubkey {
+  std::string name;                  // code page 932; a character it lacks shows as '?'
+  std::unique_ptr<RegistryKey> key;  // null when the sub-key does not open for reading
+};
+
+// A value as enumerated, its data read in the same step.
+struct RegValue {
+  std::string name;  // code page 932; a character it lacks shows as '?'
+  RegQuery query;
+};
+
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;
+  // Sub-key number `index`; nullopt once the enumeration ends. Walks use
+  // this rather than opening a path built from SubkeyName.
+  virtual std::optional<RegSubkey> Subkey(std::uint32_t index) = 0;
+  // Value number `index` with its data as Query(name, max_size) would read
+  // it; nullopt at the end.
+  virtual std::optional<RegValue> Value(std::uint32_t index, std::size_t max_size = 256) = 0;
   // The name of sub-key number `index`; nullopt once the enumeration ends.
   virtual std::optional<std::string> SubkeyName(std::uint32_t index) = 0;
   // The name of value number `index` ("" is the default value); nullopt at

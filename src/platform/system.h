@@ -17,6 +17,7 @@ class NetBios;
 class MibAgent;
 class UuidSource;
 class WinIni;
+class Shell;
 
 class Clock {
  public:
@@ -71,6 +72,7 @@ struct Services {
   MibAgent& mib;
   UuidSource& uuid;
   WinIni& win_ini;
+  Shell& shell;
 };
 
 }  // namespace zeltrand

@@ -4,6 +4,7 @@
 
 #include "support/fake_machine.h"
 #include "support/fake_network_probes.h"
+#include "support/fake_shell.h"
 #include "support/fake_system.h"
 #include "support/memory_registry.h"
 
@@ -19,7 +20,8 @@ struct FakeServices {
   FakeMibAgent mib;
   FakeUuid uuid;
   FakeWinIni win_ini;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini};
+  FakeShell shell;
+  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell};
 };
 
 }  // namespace zeltrand::testing

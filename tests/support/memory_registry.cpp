@@ -125,27 +125,42 @@ class MemoryKey : public RegistryKey {
     return node_->subkeys[index]->name;
   }
 
+  std::optional<RegSubkey> Subkey(std::uint32_t index) override {
+    if (index >= node_->subkeys.size()) return std::nullopt;
+    const std::shared_ptr<Node>& child = node_->subkeys[index];
+    return RegSubkey{child->name, std::make_unique<MemoryKey>(child)};
+  }
+
+  std::optional<RegValue> Value(std::uint32_t index, std::size_t max_size) override {
+    if (index >= node_->values.size()) return std::nullopt;
+    return RegValue{node_->values[index].name, Read(node_->values[index], max_size)};
+  }
+
   std::optional<std::string> ValueName(std::uint32_t index) override {
     if (index >= node_->values.size()) return std::nullopt;
     return node_->values[index].name;
   }
 
   RegQuery Query(std::string_view name, std::size_t max_size) override {
-    RegQuery result;
     const Node::Value* value = FindValue(*node_, name);
-    if (!value) return result;
-    result.type = value->type;
-    result.size = value->data.size();
+    if (!value) return {};
+    return Read(*value, max_size);
+  }
+
+ private:
+  static RegQuery Read(const Node::Value& value, std::size_t max_size) {
+    RegQuery result;
+    result.type = value.type;
+    result.size = value.data.size();
     if (result.size > max_size) {
       result.status = RegStatus::kTooLarge;
     } else {
       result.status = RegStatus::kOk;
-      result.data = value->data;
+      result.data = value.data;
     }
     return result;
   }
 
- private:
   // Shared, so a key deleted while open stays readable, much as an open
   // handle to a deleted key does not crash its holder.
   std::shared_ptr<Node> node_;

@@ -71,5 +71,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));
   if (g_escape_hook) UnhookWindowsHookEx(g_escape_hook);
-  return 0;
+  return program.state.exit_code;
 }

@@ -31,8 +31,10 @@ bool IsText(DWORD type) {
 
 // Calls `enumerate(buffer, length)` with a growing buffer until the name
 // fits; the enumeration calls give no way to ask for the length alone.
+// The name stays UTF-16 here: turned into code page 932 and back, a name
+// with a character the code page lacks would no longer open.
 template <typename Enumerate>
-std::optional<std::string> EnumName(Enumerate enumerate) {
+std::optional<std::wstring> EnumName(Enumerate enumerate) {
   std::wstring name(256, L'\0');
   while (true) {
     DWORD length = static_cast<DWORD>(name.size());
@@ -43,35 +45,87 @@ std::optional<std::string> EnumName(Enumerate enumerate) {
     }
     if (rc != ERROR_SUCCESS) return std::nullopt;
     name.resize(length);
-    return Narrow(name);
+    return name;
   }
+}
+
+std::optional<std::string> Narrowed(const std::optional<std::wstring>& name) {
+  if (!name) return std::nullopt;
+  return Narrow(*name);
 }
 
 class Win32Key : public RegistryKey {
  public:
-  explicit Win32Key(HKEY key) : key_(key) {}
+  Win32Key(HKEY key, REGSAM access) : key_(key), access_(access) {}
   ~Win32Key() override { RegCloseKey(key_); }
   Win32Key(const Win32Key&) = delete;
   Win32Key& operator=(const Win32Key&) = delete;
 
+  std::optional<RegSubkey> Subkey(std::uint32_t index) override {
+    const std::optional<std::wstring> name = SubkeyWideName(index);
+    if (!name) return std::nullopt;
+    RegSubkey subkey{Narrow(*name), nullptr};
+    HKEY child = nullptr;
+    if (RegOpenKeyExW(key_, name->c_str(), 0, access_, &child) == ERROR_SUCCESS) {
+      subkey.key = std::make_unique<Win32Key>(child, access_);
+    }
+    return subkey;
+  }
+
+  std::optional<RegValue> Value(std::uint32_t index, std::size_t max_size) override {
+    // Most values fit the first try: name and data in one call.
+    std::wstring name(256, L'\0');
+    std::vector<BYTE> raw(2 * max_size + 2);
+    DWORD name_length = static_cast<DWORD>(name.size());
+    DWORD size = static_cast<DWORD>(raw.size());
+    DWORD type = REG_NONE;
+    const LONG rc =
+        RegEnumValueW(key_, index, name.data(), &name_length, nullptr, &type, raw.data(), &size);
+    if (rc == ERROR_NO_MORE_ITEMS) return std::nullopt;
+    if (rc == ERROR_SUCCESS) {
+      name.resize(name_length);
+      raw.resize(size);
+      return RegValue{Narrow(name), Convert(type, raw, max_size)};
+    }
+    // A long name or large data: name first, then the value by that name.
+    const std::optional<std::wstring> long_name = ValueWideName(index);
+    if (!long_name) return std::nullopt;
+    return RegValue{Narrow(*long_name), QueryWide(*long_name, max_size)};
+  }
+
   std::optional<std::string> SubkeyName(std::uint32_t index) override {
+    return Narrowed(SubkeyWideName(index));
+  }
+
+  std::optional<std::string> ValueName(std::uint32_t index) override {
+    return Narrowed(ValueWideName(index));
+  }
+
+  RegQuery Query(std::string_view name, std::size_t max_size) override {
+    return QueryWide(Widen(name), max_size);
+  }
+
+ private:
+  std::optional<std::wstring> SubkeyWideName(std::uint32_t index) {
     return EnumName([&](wchar_t* buffer, DWORD* length) {
       return RegEnumKeyExW(key_, index, buffer, length, nullptr, nullptr, nullptr, nullptr);
     });
   }
 
-  std::optional<std::string> ValueName(std::uint32_t index) override {
+  std::optional<std::wstring> ValueWideName(std::uint32_t index) {
     return EnumName([&](wchar_t* buffer, DWORD* length) {
       return RegEnumValueW(key_, index, buffer, length, nullptr, nullptr, nullptr, nullptr);
     });
   }
 
-  RegQuery Query(std::string_view name, std::size_t max_size) override {
-    const std::wstring wide_name = Widen(name);
+  RegQuery QueryWide(const std::wstring& wide_name, std::size_t max_size) {
     DWORD type = REG_NONE;
     std::vector<BYTE> raw;
     if (!Read(wide_name, type, raw, max_size)) return {};
+    return Convert(type, raw, max_size);
+  }
 
+  static RegQuery Convert(DWORD type, const std::vector<BYTE>& raw, std::size_t max_size) {
     RegQuery result;
     result.type = static_cast<RegType>(type);
     if (IsText(type)) {
@@ -93,7 +147,6 @@ class Win32Key : public RegistryKey {
     return result;
   }
 
- private:
   // Fetches the raw UTF-16 registry bytes. A non-text value larger than
   // `max_size` is not read at all; `raw` is then filled with zeros of its
   // size so the caller reports it as too large.
@@ -118,6 +171,7 @@ class Win32Key : public RegistryKey {
   }
 
   HKEY key_;
+  REGSAM access_;
 };
 
 }  // namespace
@@ -131,7 +185,7 @@ std::unique_ptr<RegistryKey> Win32Registry::Open(RegRoot root, std::string_view 
   if (RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0, access, &key) != ERROR_SUCCESS) {
     return nullptr;
   }
-  return std::make_unique<Win32Key>(key);
+  return std::make_unique<Win32Key>(key, access);
 }
 
 }  // namespace zeltrand::win32

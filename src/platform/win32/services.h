@@ -6,6 +6,7 @@
 #include "platform/win32/machine.h"
 #include "platform/win32/network_probes.h"
 #include "platform/win32/registry.h"
+#include "platform/win32/shell.h"
 #include "platform/win32/system.h"
 #include "platform/win32/win_ini.h"
 
@@ -21,7 +22,8 @@ struct SystemServices {
   Win32MibAgent mib;
   Win32Uuid uuid;
   Win32WinIni win_ini;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini};
+  Win32Shell shell;
+  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell};
 };
 
 }  // namespace zeltrand::win32
