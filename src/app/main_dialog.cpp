@@ -90,8 +90,7 @@ void MainDialog::OnFirstTick() {
 // The edits show the file's values, or the built-in ones where the file has
 // none; the settings themselves change only when the program exits.
 void MainDialog::LoadSettings() {
-  const auto text = services_.files.ReadWholeFile(state_.paths.ini_path);
-  const Profile profile(text ? *text : std::string());
+  const Profile profile(ReadProfileText(services_.files, state_.paths.ini_path));
   const auto value_or = [&](std::string_view key, const std::string& fallback) {
     std::string value = profile.Get(kSectionMail, key);
     return value.empty() ? fallback : value;

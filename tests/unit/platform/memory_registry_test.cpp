@@ -349,6 +349,22 @@ TEST(MemoryRegistryTest, NamesKeepTheSpellingTheyWereFirstWrittenWith) {
   EXPECT_THAT(Subkeys(*reg.Open(kCU, "")), ElementsAre("Key"));
 }
 
+// A name code page 932 cannot hold reports '?', a path spelt with that '?'
+// names no key, and the key still opens through its parent.
+TEST(MemoryRegistryTest, KeysNamedOutsideTheCodePageOpenOnlyThroughTheirParent) {
+  MemoryRegistry reg;
+  ASSERT_TRUE(
+      reg.LoadRegText(Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                u"[HKEY_CURRENT_USER\\K\\Caf\u00e9 App]\r\n\"v\"=\"1\"\r\n")));
+  const auto parent = reg.Open(kCU, "K");
+  ASSERT_TRUE(parent);
+  auto child = parent->Subkey(0);
+  ASSERT_TRUE(child && child->key);
+  EXPECT_EQ(child->name, "Caf? App");
+  EXPECT_EQ(child->key->Query("v").Text(), "1");
+  EXPECT_FALSE(reg.Open(kCU, "K\\Caf? App"));
+}
+
 TEST(MemoryRegistryTest, TrailBytes0x5CDoNotSplitKeyNames) {
   MemoryRegistry reg;
   reg.SetString(kLM, "表\\ソ\\x", "v", "1");
