@@ -103,8 +103,8 @@ def case_programs_named_outside_the_code_page_are_all_listed(z):
         z.start()
         shown = z.items(SOFTWARE_LIST)
         print("list 15: %r" % shown)
-        # A character code page 932 lacks shows as "?".
-        expect_equal(shown, ["Caf? App", "Tool?", "波?ダッシュ 1.0", "表計算ソフト"], "list 15")
+        # A character code page 932 lacks shows as its nearest letter or "?".
+        expect_equal(shown, ["Cafe App", "Tool?", "波?ダッシュ 1.0", "表計算ソフト"], "list 15")
         exit_program(z)
 
 
