@@ -292,7 +292,7 @@ void MemoryRegistry::SetDword(RegRoot root, std::string_view path, std::string_v
 }
 
 void MemoryRegistry::DeleteKey(RegRoot root, std::string_view path) {
-  if (auto parts = SplitPath(path)) DeleteKey(root, std::move(*parts));
+  DeleteKey(root, SplitPath(path).value_or(Parts{}));
 }
 
 void MemoryRegistry::DeleteKey(RegRoot root, Parts parts) {
