@@ -32,10 +32,10 @@ def names_in(data):
 
 def as_cp932(data):
     """A corpus file's text as code page 932, whatever it was saved as."""
-    for mark, codec in ((b"\xff\xfe", "utf-16-le"), (b"\xfe\xff", "utf-16-be"),
-                        (b"\xef\xbb\xbf", "utf-8")):
+    for mark, codec in ((b"\xff\xfe", "utf-16"), (b"\xfe\xff", "utf-16"),
+                        (b"\xef\xbb\xbf", "utf-8-sig")):
         if data.startswith(mark):
-            return data[len(mark):].decode(codec).encode("cp932")
+            return data.decode(codec).encode("cp932")
     return data
 
 

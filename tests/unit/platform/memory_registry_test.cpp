@@ -353,16 +353,11 @@ TEST(MemoryRegistryTest, NamesKeepTheSpellingTheyWereFirstWrittenWith) {
 // names no key, and the key still opens through its parent.
 TEST(MemoryRegistryTest, KeysNamedOutsideTheCodePageOpenOnlyThroughTheirParent) {
   MemoryRegistry reg;
-  ASSERT_TRUE(
-      reg.LoadRegText(Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n"
-                                u"[HKEY_CURRENT_USER\\K\\Caf\u00e9 App]\r\n\"v\"=\"1\"\r\n")));
-  const auto parent = reg.Open(kCU, "K");
-  ASSERT_TRUE(parent);
-  auto child = parent->Subkey(0);
+  ASSERT_TRUE(reg.LoadRegFile(Fixture("uninstall_unicode.reg")));
+  auto child = reg.Open(kLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")->Subkey(0);
   ASSERT_TRUE(child && child->key);
   EXPECT_EQ(child->name, "Caf? App");
-  EXPECT_EQ(child->key->Query("v").Text(), "1");
-  EXPECT_FALSE(reg.Open(kCU, "K\\Caf? App"));
+  EXPECT_FALSE(reg.Open(kLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Caf? App"));
 }
 
 TEST(MemoryRegistryTest, TrailBytes0x5CDoNotSplitKeyNames) {
