@@ -159,7 +159,8 @@ class ReadOnlyFolder:
 
     def __exit__(self, *exc):
         self.z.kill()
-        subprocess.run(["umount", str(self.mount)], check=False)
+        # Lazily: a Wine process that outlives the failed case may still sit in it.
+        subprocess.run(["umount", "--lazy", str(self.mount)], check=False)
 
 
 def case_unwritable_settings_ask_before_ending_without_saving(z):
