@@ -6,7 +6,7 @@
 // CLASSES) and over the whole tree. The three run in turns in one process,
 // warm, ROUNDS times (default 5); the best of each is printed in
 // milliseconds with the ratios. Asserts nothing: figures for the notes
-// (scripts/bench-reports.py runs it beside `reg query`).
+// (scripts/bench/bench-reports.py runs it beside `reg query`).
 #include <windows.h>
 
 #include <algorithm>

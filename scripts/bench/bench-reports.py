@@ -9,7 +9,7 @@ Runs, side by side in one private Wine prefix with a warm wineserver:
 first on the prefix as wineboot made it, then with a generated tree of
 50,000 keys and 200,000 values imported under HKLM\\Software.
 
-    python3 scripts/bench-reports.py [--keep DIR]
+    python3 scripts/bench/bench-reports.py [--keep DIR]
 
 Absolute times swing between runs on a shared machine; the ratios, measured
 side by side, are the figures that hold.
@@ -25,9 +25,9 @@ import tempfile
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parents[1]
+ROOT = Path(__file__).resolve().parents[2]
 TOOL = ROOT / "build" / "mingw" / "regwalk_bench_win32.exe"
-ROUNDS = 5
+ROUNDS = 7
 
 
 def wine_env(prefix, home):
