@@ -1,23 +1,26 @@
-#!/usr/bin/env python3
 """Benchmark of the product-number search (not a test).
 
 Runs, side by side in one private Wine prefix with a warm wineserver:
-  - `reg query HKLM\\Software /s` (the platform's own walk, as a process,
-    less the start of a `reg` that finds nothing),
-  - a minimal in-process walk and the product-number search
-    (build/mingw/regwalk_bench_win32.exe, best of several rounds),
-first on the prefix as wineboot made it, then with a generated tree of
-50,000 keys and 200,000 values imported under HKLM\\Software.
+  - `reg query HKLM\\Software /s` (the platform's own walk),
+  - a minimal walk (open every key, enumerate values into 256-byte buffers
+    and sub-keys), over the keys the search visits and over the whole tree,
+  - the product-number search,
+the last three in process by build/mingw/regwalk_bench_win32.exe; first on
+the prefix as wineboot made it, then with a generated tree of 50,000 keys
+and 200,000 values imported under HKLM\\Software.
 
-    python3 scripts/bench/bench-reports.py [--keep DIR]
+    python3 scripts/bench/bench-reports.py [--keep DIR] [--rounds N]
 
-Absolute times swing between runs on a shared machine; the ratios, measured
-side by side, are the figures that hold.
+Each walk is charged the processor time of its process and of the
+wineserver, less that of a process that walks nothing; wall times swing
+tenfold on a shared machine, processor times much less. The best of the
+rounds counts, and the ratios are the figures that hold.
 """
 
 import argparse
 import os
 import re
+import resource
 import shutil
 import subprocess
 import sys
@@ -27,7 +30,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 TOOL = ROOT / "build" / "mingw" / "regwalk_bench_win32.exe"
-ROUNDS = 7
+TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def wine_env(prefix, home):
@@ -39,19 +42,32 @@ def wine_env(prefix, home):
     return env
 
 
-def timed(command, env, check=True):
-    start = time.perf_counter()
+class Server:
+    """The prefix's persistent wineserver, run in the foreground as our
+    child so that its processor time can be read."""
+
+    def __init__(self, env):
+        self.process = subprocess.Popen(["wineserver", "-f", "-p"], env=env)
+        time.sleep(1)
+
+    def cpu(self):
+        fields = Path("/proc/%d/stat" % self.process.pid).read_text().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+def run(command, env, server):
+    """(wall seconds, processor seconds, stdout) of one run."""
+    cpu_before, wall_before = children_cpu() + server.cpu(), time.perf_counter()
     result = subprocess.run(command, env=env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    elapsed = time.perf_counter() - start
-    if check and result.returncode != 0:
-        sys.exit("%s failed with %d" % (" ".join(command), result.returncode))
-    return elapsed, result.stdout
-
-
-def best_of(command, env, times=2, check=True):
-    timed(command, env, check)  # warm
-    return min(timed(command, env, check)[0] for _ in range(times))
+    wall = time.perf_counter() - wall_before
+    cpu = children_cpu() + server.cpu() - cpu_before
+    return wall, cpu, result.stdout.decode("utf-8", "replace")
 
 
 def large_tree(path, vendors=100, products=50, parts=10):
@@ -76,34 +92,52 @@ def large_tree(path, vendors=100, products=50, parts=10):
     return keys + 1, values
 
 
-def measure(label, env, work):
-    start_only = best_of(["wine", "reg", "query", r"HKLM\Software\ZeltrandNoSuchKey"], env,
-                         check=False)
-    reg_query = best_of(["wine", "reg", "query", r"HKLM\Software", "/s"], env)
-    _, output = timed(["wine", str(work / TOOL.name), "Software", str(ROUNDS)], env)
-    text = output.decode("utf-8", "replace")
-    print(text, end="")
-    best = re.search(r"best: minimal walk ([\d.]+) ms \(same keys\), ([\d.]+) ms \(whole tree\); "
-                     r"product search ([\d.]+) ms", text)
-    same, whole, search = (float(best.group(i)) for i in (1, 2, 3))
-    counts = re.search(r"over (\d+) keys and (\d+) values the search visits, [\d.]+ ms over "
-                       r"all (\d+) keys and (\d+) values", text)
-    reg_ms = (reg_query - start_only) * 1000
-    print("%s: HKLM\\Software has %s keys and %s values; the search visits %s keys and %s values"
-          % (label, counts.group(3), counts.group(4), counts.group(1), counts.group(2)))
-    print("  reg query /s                       %8.1f ms (%.1f ms as a process, %.1f ms of it "
-          "starting)" % (reg_ms, reg_query * 1000, start_only * 1000))
-    print("  minimal walk, keys the search visits %8.1f ms" % same)
-    print("  minimal walk, whole tree           %8.1f ms" % whole)
-    print("  product search                     %8.1f ms" % search)
-    print("  search / minimal walk (same keys)  %8.3f" % (search / same))
-    print("  search / minimal walk (whole tree) %8.3f" % (search / whole))
-    print("  search / reg query                 %8.3f" % (search / reg_ms))
+def measure(label, env, server, work, rounds):
+    tool = ["wine", str(work / TOOL.name)]
+    commands = {
+        "none": tool + ["none"],
+        "same": tool + ["same", "Software"],
+        "whole": tool + ["whole", "Software"],
+        "search": tool + ["search", "Software"],
+        "reg start": ["wine", "reg", "query", r"HKLM\Software\ZeltrandNoSuchKey"],
+        "reg query": ["wine", "reg", "query", r"HKLM\Software", "/s"],
+    }
+    best = {name: (float("inf"), float("inf")) for name in commands}
+    output = {}
+    for name, command in commands.items():  # warm every path once
+        output[name] = run(command, env, server)[2]
+    for _ in range(rounds):
+        for name, command in commands.items():
+            wall, cpu, _ = run(command, env, server)
+            best[name] = (min(best[name][0], wall), min(best[name][1], cpu))
+
+    def net(name, start):
+        return tuple(1000 * (best[name][i] - best[start][i]) for i in (0, 1))
+
+    figures = {"reg query /s": net("reg query", "reg start"),
+               "minimal walk, keys the search visits": net("same", "none"),
+               "minimal walk, whole tree": net("whole", "none"),
+               "product search": net("search", "none")}
+    same = re.search(r"(\d+) keys, (\d+) values", output["same"])
+    whole = re.search(r"(\d+) keys, (\d+) values", output["whole"])
+    print("%s: HKLM\\Software has %s keys and %s values; the search visits %s keys and %s "
+          "values" % (label, whole.group(1), whole.group(2), same.group(1), same.group(2)))
+    print("  %-38s %12s %12s" % ("best of %d, less process start" % rounds, "processor ms",
+                                 "wall ms"))
+    for name, (wall, cpu) in figures.items():
+        print("  %-38s %12.0f %12.0f" % (name, cpu, wall))
+    search = figures["product search"]
+    for name in ("minimal walk, keys the search visits", "minimal walk, whole tree",
+                 "reg query /s"):
+        print("  %-38s %12.3f %12.3f" % ("search / " + name, search[1] / figures[name][1],
+                                         search[0] / figures[name][0]))
+    sys.stdout.flush()
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--keep", help="work in this folder and keep it")
+    parser.add_argument("--rounds", type=int, default=3)
     args = parser.parse_args()
     if not TOOL.exists():
         sys.exit("build the mingw preset first: %s is missing" % TOOL)
@@ -114,13 +148,14 @@ def main():
     prefix = work / "prefix"
     env = wine_env(prefix, home)
     shutil.copy2(TOOL, work / TOOL.name)
+    server = None
     try:
         subprocess.run(["wineboot", "-i"], env=env, check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         # A persistent server keeps the registry warm between the runs.
         subprocess.run(["wineserver", "-w"], env=env, check=True)
-        subprocess.run(["wineserver", "-p"], env=env, check=True)
-        measure("default prefix", env, work)
+        server = Server(env)
+        measure("default prefix", env, server, work, args.rounds)
         reg = work / "large.reg"
         keys, values = large_tree(reg)
         start = time.perf_counter()
@@ -128,10 +163,12 @@ def main():
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         print("imported %d keys and %d values in %.0f s"
               % (keys, values, time.perf_counter() - start))
-        measure("default prefix + large tree", env, work)
+        measure("default prefix + large tree", env, server, work, args.rounds)
     finally:
         subprocess.run(["wineserver", "-k"], env=env)
         subprocess.run(["wineserver", "-w"], env=env)
+        if server:
+            server.process.wait(timeout=60)
         if not args.keep:
             shutil.rmtree(work, ignore_errors=True)
 

@@ -1,15 +1,18 @@
-// regwalk_bench_win32.exe [KEY [ROUNDS]]: times the product-number search
-// over HKEY_LOCAL_MACHINE\KEY (default Software) against the floor of any
-// such walk: open every key once, enumerate its values into 256-byte name
-// and data buffers and its sub-keys, nothing else. The floor is taken twice:
-// over the keys the search visits (it leaves out keys named Classes or
-// CLASSES) and over the whole tree. The three run in turns in one process,
-// warm, ROUNDS times (default 5); the best of each is printed in
-// milliseconds with the ratios. Asserts nothing: figures for the notes
-// (scripts/bench/bench-reports.py runs it beside `reg query`).
+// regwalk_bench_win32.exe WALK [KEY [ROUNDS]]: walks HKEY_LOCAL_MACHINE\KEY
+// (default Software) ROUNDS times (default 1) and prints each walk's time in
+// milliseconds with what it saw. WALK is one of
+//   search  the product-number search, report built and thrown away;
+//   same    the floor of any such walk over the keys the search visits
+//           (it leaves out keys named Classes or CLASSES): open every key
+//           once, enumerate its values into 256-byte name and data buffers
+//           and its sub-keys, nothing else;
+//   whole   the same floor over the whole tree;
+//   none    nothing: the cost of starting the process.
+// One walk kind per process, so that scripts/bench/bench-reports.py can
+// charge each its processor time and the wineserver's. Asserts nothing:
+// figures for the notes.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -77,36 +80,25 @@ double TimeMinimalWalk(const std::string& path, bool skip_classes, Counts& count
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string path = argc > 1 ? argv[1] : "Software";
-  const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+  const std::string walk = argc > 1 ? argv[1] : "none";
+  const std::string path = argc > 2 ? argv[2] : "Software";
+  const int rounds = argc > 3 ? std::atoi(argv[3]) : 1;
   zeltrand::win32::Win32Registry registry;
-  double best_same = 1e300, best_whole = 1e300, best_search = 1e300;
-  for (int round = 1; round <= rounds; ++round) {
-    Counts same_keys, whole_tree;
-    const double same = TimeMinimalWalk(path, true, same_keys);
-    const double whole = TimeMinimalWalk(path, false, whole_tree);
-
-    const double start = Now();
-    std::string report;
-    std::string key_path = path;
-    if (const auto key = registry.Open(zeltrand::RegRoot::kLocalMachine, path)) {
-      zeltrand::ProductNumberSearch(*key, key_path, report);
+  for (int round = 1; round <= rounds && walk != "none"; ++round) {
+    if (walk == "search") {
+      const double start = Now();
+      std::string report;
+      std::string key_path = path;
+      if (const auto key = registry.Open(zeltrand::RegRoot::kLocalMachine, path)) {
+        zeltrand::ProductNumberSearch(*key, key_path, report);
+      }
+      std::printf("search %.1f ms, %zu report bytes\n", Now() - start, report.size());
+    } else {
+      Counts counts;
+      const double ms = TimeMinimalWalk(path, walk == "same", counts);
+      std::printf("%s %.1f ms, %ld keys, %ld values\n", walk.c_str(), ms, counts.keys,
+                  counts.values);
     }
-    const double search = Now() - start;
-
-    std::printf(
-        "round %d: minimal walk %.1f ms over %ld keys and %ld values the search visits, "
-        "%.1f ms over all %ld keys and %ld values; product search %.1f ms (%zu report "
-        "bytes)\n",
-        round, same, same_keys.keys, same_keys.values, whole, whole_tree.keys, whole_tree.values,
-        search, report.size());
-    best_same = std::min(best_same, same);
-    best_whole = std::min(best_whole, whole);
-    best_search = std::min(best_search, search);
   }
-  std::printf(
-      "best: minimal walk %.1f ms (same keys), %.1f ms (whole tree); product search "
-      "%.1f ms; ratio %.3f (same keys), %.3f (whole tree)\n",
-      best_same, best_whole, best_search, best_search / best_same, best_search / best_whole);
   return 0;
 }
