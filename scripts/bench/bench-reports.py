@@ -122,14 +122,14 @@ def measure(label, env, server, work, rounds):
     whole = re.search(r"(\d+) keys, (\d+) values", output["whole"])
     print("%s: HKLM\\Software has %s keys and %s values; the search visits %s keys and %s "
           "values" % (label, whole.group(1), whole.group(2), same.group(1), same.group(2)))
-    print("  %-38s %12s %12s" % ("best of %d, less process start" % rounds, "processor ms",
+    print("  %-46s %12s %12s" % ("best of %d, less process start" % rounds, "processor ms",
                                  "wall ms"))
     for name, (wall, cpu) in figures.items():
-        print("  %-38s %12.0f %12.0f" % (name, cpu, wall))
+        print("  %-46s %12.0f %12.0f" % (name, cpu, wall))
     search = figures["product search"]
     for name in ("minimal walk, keys the search visits", "minimal walk, whole tree",
                  "reg query /s"):
-        print("  %-38s %12.3f %12.3f" % ("search / " + name, search[1] / figures[name][1],
+        print("  %-46s %12.3f %12.3f" % ("search / " + name, search[1] / figures[name][1],
                                          search[0] / figures[name][0]))
     sys.stdout.flush()
 
