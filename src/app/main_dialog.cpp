@@ -3,6 +3,7 @@
 #include "collect/item_table.h"
 #include "collect/lists.h"
 #include "mail/mail_account.h"
+#include "reports/registry_reports.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -186,10 +187,12 @@ void MainDialog::OpenDownloadPage(int) {}
 
 void MainDialog::HardwareReport(int) {
   window_.ShowWaitCursor();
+  RunHardwareReport(state_, services_, window_);
 }
 
 void MainDialog::ProductReport(int) {
   window_.ShowWaitCursor();
+  RunProductReport(state_, services_, window_);
 }
 
 }  // namespace zeltrand
