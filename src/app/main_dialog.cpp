@@ -3,6 +3,7 @@
 #include "collect/item_table.h"
 #include "collect/lists.h"
 #include "mail/mail_account.h"
+#include "mail/record_mail.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -135,8 +136,15 @@ void MainDialog::WaitCursorPrelude() {
 
 void MainDialog::ShowDetail(int) {}
 
+// The last mail decides the exit code's mail bit: an unattended run that
+// could not mail says so to its logon script.
 void MainDialog::SendMail(int) {
   WaitCursorPrelude();
+  if (SendRecordMail(state_, services_, window_)) {
+    state_.exit_code &= ~exit_code::kMailFailed;
+  } else {
+    state_.exit_code |= exit_code::kMailFailed;
+  }
 }
 
 void MainDialog::ChooseRecordFile(int) {
