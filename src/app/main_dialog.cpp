@@ -85,7 +85,11 @@ void MainDialog::OnFirstTick() {
   record_.LeaveExitToCaller(true);
   if (flags.record) window_.Press(ctl::kRecordButton);
   record_.LeaveExitToCaller(false);
-  if (flags.mail) window_.Press(ctl::kSendButton);
+  if (flags.mail) {
+    mail_unattended_ = true;
+    window_.Press(ctl::kSendButton);
+    mail_unattended_ = false;
+  }
   if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) {
     PressExitUnattended(state_, window_);
   }
@@ -136,13 +140,10 @@ void MainDialog::WaitCursorPrelude() {
 
 void MainDialog::ShowDetail(int) {}
 
-// The last mail decides the exit code's mail bit: an unattended run that
-// could not mail says so to its logon script.
+// An unattended run that could not mail says so to its logon script.
 void MainDialog::SendMail(int) {
   WaitCursorPrelude();
-  if (SendRecordMail(state_, services_, window_)) {
-    state_.exit_code &= ~exit_code::kMailFailed;
-  } else {
+  if (!SendRecordMail(state_, services_, window_) && mail_unattended_) {
     state_.exit_code |= exit_code::kMailFailed;
   }
 }

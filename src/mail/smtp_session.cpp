@@ -19,6 +19,7 @@ constexpr std::string_view kLookupNotice = "ﾒｰﾙｻｰﾊﾞIPを問合せ�
 constexpr std::string_view kConnectNotice = "ﾒｰﾙｻｰﾊﾞに接続中...";
 constexpr std::string_view kLookupFailed = "ﾒｰﾙｻｰﾊﾞIPｱﾄﾞﾚｽ取得失敗!";
 constexpr std::string_view kReceiveFailedReply = "revc err.";
+constexpr std::string_view kClosedBeforeGreeting = "ﾒｰﾙｻｰﾊﾞが接続を切りました!";
 constexpr const char* kBadAddress =
     "%sが正しくありません!\n空白、制御文字、<、>を含むｱﾄﾞﾚｽは送れません。\n[%s]";
 constexpr std::string_view kSenderLabel = "自ｱﾄﾞﾚｽ名";
@@ -100,6 +101,7 @@ class Dialogue {
       }
       const Received got = connection_.Receive(kReceiveChunk, kSmtpTimeoutMs);
       if (got.error) {
+        receive_failed_ = true;
         Tell(FormatText("recv err. WSAGetLastError=%d", got.error));
         pending_.clear();
         return std::string(kReceiveFailedReply);
@@ -110,6 +112,14 @@ class Dialogue {
       }
       pending_ += got.bytes;
     }
+  }
+
+  // A server that does not greet at all is not there: its code, though, is
+  // not looked at.
+  bool Greeted() {
+    const std::optional<std::string> greeting = Reply();
+    if (!greeting) Tell(kClosedBeforeGreeting);
+    return greeting && !receive_failed_;
   }
 
   // Sends `lines` and checks the reply's code; tells the user when it is not
@@ -131,6 +141,7 @@ class Dialogue {
   Connection& connection_;
   DialogWindow& window_;
   std::string pending_;
+  bool receive_failed_ = false;
 };
 
 std::string Command(std::string_view verb, std::string_view argument) {
@@ -147,8 +158,7 @@ std::string Message(const MailRequest& r) {
 
 bool Converse(Connection& connection, DialogWindow& window, const MailRequest& r) {
   Dialogue d(connection, window);
-  d.Reply();  // the greeting: its code is not looked at
-  return d.Step("HELO", Command("HELO ", r.name), "250") &&
+  return d.Greeted() && d.Step("HELO", Command("HELO ", r.name), "250") &&
          d.Step("MAIL FROM", Command("MAIL FROM:<", r.sender + ">"), "250") &&
          d.Step("RCPT TO", Command("RCPT TO:<", r.recipient + ">"), "250") &&
          d.Step("DATA", "DATA\r\n", "354") && d.Step(".(DATA終了)", Message(r), "250") &&

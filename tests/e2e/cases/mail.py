@@ -7,6 +7,7 @@ goes onto the clipboard, 取込 adds it to the record file.
 import email.utils
 import mailbox
 import re
+import socket
 import subprocess
 import time
 import unicodedata
@@ -19,6 +20,7 @@ SCRIPT = Path(__file__).resolve().parents[3] / "scripts" / "mail-server.sh"
 MAILBOX = Path("/var/mail/admin")
 SENDER = "taro@example.com"
 RECIPIENT = "admin@example.com"
+SEND_BUTTON = 21
 IMPORT_BUTTON = 25
 EXIT_BUTTON = 27
 AUTOMATIC_INI = ("[mail]\r\nSmtp=%s\r\nMyMailServerIP=127.0.0.1\r\nMailTo=%s\r\n\r\n"
@@ -120,3 +122,40 @@ def case_mail_round_trip_through_opensmtpd(z):
 
 def case_mail_round_trip_through_postfix(z):
     round_trip(z, "postfix")
+
+
+def case_mail_that_fails_in_an_automatic_run_says_so_in_the_exit_code(z):
+    # Nothing listens on port 25: the connect is refused at once.
+    mail_server("stop", "opensmtpd")
+    mail_server("stop", "postfix")
+    z.place("Zeltrand.ini", AUTOMATIC_INI)
+    z.start()
+    box = z.msgbox(timeout=60)
+    expect_equal((box.caption, box.text),
+                 ("Zeltrand v0.90 2003.1.17", "connect err. WSAGetLastError=10061"), "message")
+    z.answer("IDOK")
+    expect_equal(z.wait_exit(timeout=20), 4, "exit code (mail failed)")
+    expect((z.app_dir / "Zeltrand.csv").read_bytes().count(b"\n") == 2, "the record was not kept")
+
+
+def case_mail_to_a_server_that_never_answers_gives_up_with_the_time_out(z):
+    # Takes the connection and never says a word.
+    mail_server("stop", "opensmtpd")
+    mail_server("stop", "postfix")
+    listener = socket.create_server(("127.0.0.1", 25))
+    try:
+        z.place("Zeltrand.ini", AUTOMATIC_INI.split(b"[auto]")[0])
+        z.start()
+        began = time.monotonic()
+        z.click(SEND_BUTTON)
+        # The dialog answers no message while it waits: look only after.
+        time.sleep(34)
+        box = z.msgbox(timeout=15)
+        print("the message came %.1f s after the click" % (time.monotonic() - began))
+        expect_equal(box.text, "recv err. WSAGetLastError=10060", "message")
+        z.answer("IDOK")
+        z.no_msgbox(within=1)
+    finally:
+        listener.close()
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code of a run that was not automatic")
