@@ -10,8 +10,6 @@
 
 namespace zeltrand::testing {
 
-inline constexpr int kTimedOut = 10060;
-
 class FakeNet : public Net {
  public:
   int start_error = 0;
@@ -21,15 +19,11 @@ class FakeNet : public Net {
   std::deque<Received> replies;
 
   std::string sent;  // every byte the program sent
-  std::vector<NetAddress> connects;
   int starts = 0;
   int stops = 0;
   int open_connections = 0;
 
-  int Start() override {
-    ++starts;
-    return start_error;
-  }
+  int Start() override { return ++starts, start_error; }
   void Stop() override { ++stops; }
   std::optional<NetAddress> ParseAddress(const std::string& text) override {
     unsigned a, b, c, d;
@@ -38,40 +32,27 @@ class FakeNet : public Net {
     return (d << 24) | (c << 16) | (b << 8) | a;
   }
   std::optional<NetAddress> LookUp(const std::string& name) override {
-    const auto it = names.find(name);
-    if (it == names.end()) return {};
-    return it->second;
+    return names.count(name) ? std::optional(names[name]) : std::nullopt;
   }
-  OpenedConnection Open() override;
+  OpenedConnection Open() override {
+    if (open_error) return {nullptr, open_error};
+    return {std::make_unique<Socket>(*this), 0};
+  }
 
  private:
-  class Socket : public Connection {
-   public:
+  struct Socket : Connection {
     explicit Socket(FakeNet& net) : net_(net) { ++net_.open_connections; }
     ~Socket() override { --net_.open_connections; }
-    int Connect(NetAddress address, std::uint16_t, unsigned) override {
-      net_.connects.push_back(address);
-      return net_.connect_error;
-    }
-    int Send(std::string_view bytes, unsigned) override {
-      net_.sent += bytes;
-      return 0;
-    }
+    int Connect(NetAddress, std::uint16_t, unsigned) override { return net_.connect_error; }
+    int Send(std::string_view bytes, unsigned) override { return net_.sent += bytes, 0; }
     Received Receive(std::size_t, unsigned) override {
-      if (net_.replies.empty()) return {"", kTimedOut};
+      if (net_.replies.empty()) return {"", 10060};  // WSAETIMEDOUT
       Received next = net_.replies.front();
       net_.replies.pop_front();
       return next;
     }
-
-   private:
     FakeNet& net_;
   };
 };
-
-inline OpenedConnection FakeNet::Open() {
-  if (open_error) return {nullptr, open_error};
-  return {std::make_unique<Socket>(*this), 0};
-}
 
 }  // namespace zeltrand::testing

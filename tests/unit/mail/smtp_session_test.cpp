@@ -33,17 +33,15 @@ struct Transcript {
   bool sent = false;
 };
 
-std::string Cp932(const std::string& utf8) {
+// The transcripts are UTF-8; the program speaks code page 932.
+std::string Cp932(std::string utf8) {
   iconv_t cd = iconv_open("CP932", "UTF-8");
-  std::string out(utf8.size() * 2 + 1, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  char* to = out.data();
+  std::string out(utf8.size(), '\0');
+  char *in = utf8.data(), *to = out.data();
   std::size_t in_left = utf8.size(), out_left = out.size();
-  const std::size_t done = iconv(cd, &in, &in_left, &to, &out_left);
+  EXPECT_NE(iconv(cd, &in, &in_left, &to, &out_left), static_cast<std::size_t>(-1));
   iconv_close(cd);
-  EXPECT_NE(done, static_cast<std::size_t>(-1));
-  out.resize(out.size() - out_left);
-  return out;
+  return out.substr(0, out.size() - out_left);
 }
 
 std::string Unescape(const std::string& text) {
