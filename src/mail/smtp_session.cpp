@@ -165,10 +165,11 @@ bool Converse(Connection& connection, DialogWindow& window, const MailRequest& r
          d.Step("QUIT", "QUIT\r\n", "221");
 }
 
+// An empty name would be this PC itself to the name service.
 std::optional<NetAddress> ServerAddress(Net& net, DialogWindow& window, const std::string& server) {
   if (const auto address = net.ParseAddress(server)) return address;
   window.OpenWaitNotice(kLookupNotice);
-  const auto address = net.LookUp(server);
+  const auto address = server.empty() ? std::nullopt : net.LookUp(server);
   window.CloseWaitNotice();
   if (!address) window.ShowMessage(kLookupFailed, kTitleText, kMbIconWarning);
   return address;
