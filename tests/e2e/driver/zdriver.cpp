@@ -29,6 +29,16 @@
 //   wait-gone HWND [--timeout MS]
 //   kill HWND                  ends the process owning HWND (exit code 1) and
 //                              waits for it; for leftovers of a failed case
+//   pointer HWND ID [click]    moves the pointer onto the middle of control ID
+//                              (and clicks the left button) by real input
+//   keys HWND VK...            presses the keys together by real input, with
+//                              HWND in the foreground: down in order, up in
+//                              reverse (17 3: Ctrl+Break)
+//   tooltips HWND              every tool of the tooltip windows HWND owns:
+//       tooltip-HWND id|dialog flags maxwidth text
+//   shortcut startup|programs NAME
+//       the shortcut NAME in the user's folder:  path P / target T /
+//       description D, or path P / missing
 //   msgbox --owner HWND [--timeout MS]
 //       Waits for a "#32770" owned by HWND and prints its records:
 //       hwnd HWND / caption TEXT / text TEXT / button ID TEXT (one a button)
@@ -49,6 +59,10 @@
 // Only settext sends (the text must travel with the message), with a time limit.
 
 #include <windows.h>
+
+#include <commctrl.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -486,6 +500,121 @@ int Key(const Args& args) {
   return 0;
 }
 
+void Foreground(HWND dialog) {
+  SetForegroundWindow(dialog);
+  if (!WaitFor(2000, [&] { return GetForegroundWindow() == dialog; }))
+    throw Failure{L"cannot bring " + HwndText(dialog) + L" to the foreground"};
+}
+
+void SendInputs(std::vector<INPUT> inputs) {
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+    throw Failure{L"SendInput failed, error " + Dec(GetLastError())};
+}
+
+INPUT Mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi = {dx, dy, 0, flags, 0, 0};
+  return input;
+}
+
+int Pointer(const Args& args) {
+  HWND dialog = ParseHwnd(args.At(0));
+  RECT r{};
+  GetWindowRect(Control(dialog, args.At(1)), &r);
+  Foreground(dialog);
+  // Absolute input runs from 0 to 65535 across the screen.
+  LONG x = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  LONG y = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  std::vector<INPUT> inputs{Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y)};
+  if (args.positional.size() > 2 && args.At(2) == L"click")
+    inputs.insert(inputs.end(), {Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  SendInputs(inputs);
+  return 0;
+}
+
+int Keys(const Args& args) {
+  HWND dialog = ParseHwnd(args.At(0));
+  std::vector<INPUT> inputs;
+  for (size_t i = 1; i < args.positional.size(); ++i) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(ParseNumber(args.At(i)));
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
+    inputs.insert(inputs.begin() + static_cast<ptrdiff_t>(inputs.size() / 2), {input, input});
+    inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  if (inputs.empty()) throw UsageError{L"keys needs at least one VK"};
+  Foreground(dialog);
+  SendInputs(inputs);
+  return 0;
+}
+
+// A tool's text lives in the program's process: the driver lends it a
+// block there to receive the tool description and the text.
+int Tooltips(const Args& args) {
+  HWND dialog = ParseHwnd(args.At(0));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(dialog, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  constexpr size_t kChars = 1024;
+  constexpr size_t kSize = sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t);
+  auto* block =
+      process
+          ? static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE))
+          : nullptr;
+  if (!block) throw Failure{L"cannot lend memory in the program, error " + Dec(GetLastError())};
+  for (HWND tip : TopLevelWindows()) {
+    if (GetWindow(tip, GW_OWNER) != dialog || ClassOf(tip) != TOOLTIPS_CLASSW) continue;
+    for (LRESULT i = 0, count = Send(tip, TTM_GETTOOLCOUNT, 0, 0); i < count; ++i) {
+      std::vector<char> buffer(kSize, 0);
+      auto* tool = reinterpret_cast<TTTOOLINFOW*>(buffer.data());
+      tool->cbSize = sizeof *tool;
+      tool->lpszText = reinterpret_cast<wchar_t*>(block + sizeof *tool);
+      WriteProcessMemory(process, block, buffer.data(), kSize, nullptr);
+      if (!Send(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(block)) ||
+          !ReadProcessMemory(process, block, buffer.data(), kSize, nullptr))
+        throw Failure{L"cannot read tool " + Dec(i) + L" of " + HwndText(tip)};
+      auto* text = reinterpret_cast<const wchar_t*>(buffer.data() + sizeof *tool);
+      HWND owner = reinterpret_cast<HWND>(tool->uId);
+      Record({HwndText(tip), owner == dialog ? L"dialog" : Dec(GetDlgCtrlID(owner)),
+              Hex(tool->uFlags), Dec(Send(tip, TTM_GETMAXTIPWIDTH, 0, 0)),
+              Escape(std::wstring(text, wcsnlen(text, kChars)))});
+    }
+  }
+  VirtualFreeEx(process, block, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return 0;
+}
+
+int Shortcut(const Args& args) {
+  PWSTR folder = nullptr;
+  const KNOWNFOLDERID& id = args.At(0) == L"startup" ? FOLDERID_Startup : FOLDERID_Programs;
+  if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, &folder))) throw Failure{L"no such folder"};
+  std::wstring path = std::wstring(folder) + L"\\" + args.At(1);
+  CoTaskMemFree(folder);
+  Record({L"path", Escape(path)});
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    Record({L"missing"});
+    return 0;
+  }
+  CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  wchar_t target[MAX_PATH * 2] = L"", description[INFOTIPSIZE] = L"";
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link))) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) ||
+      FAILED(file->Load(path.c_str(), STGM_READ)) ||
+      FAILED(link->GetPath(target, MAX_PATH * 2, nullptr, SLGP_RAWPATH)) ||
+      FAILED(link->GetDescription(description, INFOTIPSIZE)))
+    throw Failure{L"cannot read the shortcut " + path};
+  Record({L"target", Escape(target)});
+  Record({L"description", Escape(description)});
+  return 0;
+}
+
 int Kill(const Args& args) {
   HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(args.At(0))));
   DWORD pid = 0;
@@ -640,14 +769,15 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {L"find", Find},         {L"info", Info},           {L"windows", Windows},
-    {L"controls", Controls}, {L"units", Units},         {L"text", Text},
-    {L"settext", SetText},   {L"items", Items},         {L"check", Check},
-    {L"focus", Focus},       {L"click", Click},         {L"command", Command},
-    {L"close", Close},       {L"sysclose", SysClose},   {L"key", Key},
-    {L"settle", Settle},     {L"wait-gone", WaitGone},  {L"kill", Kill},
-    {L"msgbox", MsgBox},     {L"answer", Answer},       {L"clip-set", ClipSet},
-    {L"clip-get", ClipGet},  {L"clip-empty", ClipEmpty}};
+    {L"find", Find},         {L"info", Info},          {L"windows", Windows},
+    {L"controls", Controls}, {L"units", Units},        {L"text", Text},
+    {L"settext", SetText},   {L"items", Items},        {L"check", Check},
+    {L"focus", Focus},       {L"click", Click},        {L"command", Command},
+    {L"close", Close},       {L"sysclose", SysClose},  {L"key", Key},
+    {L"settle", Settle},     {L"wait-gone", WaitGone}, {L"kill", Kill},
+    {L"pointer", Pointer},   {L"keys", Keys},          {L"tooltips", Tooltips},
+    {L"shortcut", Shortcut}, {L"msgbox", MsgBox},      {L"answer", Answer},
+    {L"clip-set", ClipSet},  {L"clip-get", ClipGet},   {L"clip-empty", ClipEmpty}};
 
 // A crash must not look like an ordinary "not found" to the harness.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {

@@ -1,0 +1,75 @@
+"""What the dialog tells about its items (tooltips, a field's detail display,
+the help file), and the start-up shortcut the exit makes or removes."""
+
+from pathlib import Path
+
+from wine_session import windows_path
+from zeltrand_e2e import expect, expect_equal, wait_until
+
+EXIT_BUTTON, HELP_BUTTON, AUTO_START = 27, 26, 28
+TTF_IDISHWND, TTF_SUBCLASS = 0x01, 0x10
+# "【項目説明】" and the 35 item lines, CP932 and CR LF, as the help file holds them.
+ITEM_BLOCK = (Path(__file__).resolve().parents[2] / "fixtures" / "help" /
+              "item_block.txt").read_bytes()
+ITEMS = [line[1:].split(" --- ") for line in ITEM_BLOCK.decode("cp932").split("\r\n")[1:36]]
+# Where the three two-line descriptions break; the help file joins them.
+BREAKS = {21: "ﾒｰﾙ。", 31: "自動終了。", 34: "番号等を"}
+
+
+def end(z):
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
+
+
+def case_tooltips_describe_the_dialog_and_every_control(z):
+    z.start()
+    tips = {owner: (hwnd, flags, width, text) for hwnd, owner, flags, width, text in z.tooltips()}
+    expect_equal(len(tips), 36, "tools, one per tooltip owner")
+    wanted = {"dialog": "各項目表示欄上で左ｸﾘｯｸすると\nその項目をﾌﾙ表示"}
+    for n, (name, description) in enumerate(ITEMS):
+        wanted[str(n)] = description.replace(BREAKS.get(n, "\0"), BREAKS.get(n, "") + "\n")
+    for owner, text in wanted.items():
+        hwnd, flags, width, got = tips[owner]
+        expect_equal((got, width, flags & (TTF_IDISHWND | TTF_SUBCLASS)),
+                     (text, 255, TTF_IDISHWND | TTF_SUBCLASS), "tooltip of " + owner)
+    z.pointer(12)
+    wait_until(lambda: z.info(tips["12"][0]).visible, 5, "the tooltip of field 12")
+    z.screenshot("tooltip")
+    end(z)
+
+
+def case_a_click_on_field_0_shows_its_description_and_value(z):
+    z.start()
+    value = z.text(0)
+    z.pointer(0, click=True)
+    box = z.msgbox()
+    z.screenshot("detail")
+    expect_equal((box.caption, box.text), ("情報取得時刻", ITEMS[0][1] + "\n\n" + value), "detail")
+    expect_equal([button for button, _ in box.buttons], [1], "buttons (IDOK alone)")
+    z.answer("IDOK")
+    end(z)
+
+
+def case_help_writes_zeltrand_txt_in_the_current_folder(z):
+    z.start()
+    z.click(HELP_BUTTON)
+    path = z.app_dir / "Zeltrand.txt"
+    data = wait_until(lambda: path.is_file() and path.read_bytes(), 10, "Zeltrand.txt")
+    expect(data.startswith(b"Zeltrand v0.90 2003.1.17\r\n\r\n\r\n"), "head %r" % data[:40])
+    expect(b"\r\n\r\n" + ITEM_BLOCK + b"\r\n" in data, "the item block, byte for byte")
+    end(z)
+
+
+def case_exit_makes_the_startup_shortcut_while_auto_start_is_checked(z):
+    z.start()
+    if not z.check(AUTO_START):
+        z.click(AUTO_START)
+    end(z)
+    link = z.shortcut("startup", "Zeltrand.lnk")
+    expect_equal((link.get("target", "").lower(), link.get("description")),
+                 (windows_path(z.exe).lower(), "Zeltrand"), "shortcut " + link["path"])
+    z.start()
+    expect_equal(z.check(AUTO_START), 1, "自動起動 as saved")
+    z.click(AUTO_START)
+    end(z)
+    expect("missing" in z.shortcut("startup", "Zeltrand.lnk"), "the shortcut is still there")
