@@ -500,100 +500,79 @@ int Key(const Args& args) {
   return 0;
 }
 
-void Foreground(HWND dialog) {
+// Real input goes to the foreground window, as the user's would.
+void SendInputs(HWND dialog, std::vector<INPUT> inputs) {
   SetForegroundWindow(dialog);
   if (!WaitFor(2000, [&] { return GetForegroundWindow() == dialog; }))
     throw Failure{L"cannot bring " + HwndText(dialog) + L" to the foreground"};
-}
-
-void SendInputs(std::vector<INPUT> inputs) {
   if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
     throw Failure{L"SendInput failed, error " + Dec(GetLastError())};
-}
-
-INPUT Mouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi = {dx, dy, 0, flags, 0, 0};
-  return input;
 }
 
 int Pointer(const Args& args) {
   HWND dialog = ParseHwnd(args.At(0));
   RECT r{};
   GetWindowRect(Control(dialog, args.At(1)), &r);
-  Foreground(dialog);
+  std::vector<INPUT> inputs(args.positional.size() > 2 ? 3 : 1, INPUT{INPUT_MOUSE, {}});
   // Absolute input runs from 0 to 65535 across the screen.
-  LONG x = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  LONG y = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  std::vector<INPUT> inputs{Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y)};
-  if (args.positional.size() > 2 && args.At(2) == L"click")
-    inputs.insert(inputs.end(), {Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
-  SendInputs(inputs);
+  inputs[0].mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  inputs[0].mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  if (inputs.size() == 3) inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  if (inputs.size() == 3) inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInputs(dialog, inputs);
   return 0;
 }
 
 int Keys(const Args& args) {
-  HWND dialog = ParseHwnd(args.At(0));
   std::vector<INPUT> inputs;
   for (size_t i = 1; i < args.positional.size(); ++i) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
+    INPUT input{INPUT_KEYBOARD, {}};
     input.ki.wVk = static_cast<WORD>(ParseNumber(args.At(i)));
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
-    inputs.insert(inputs.begin() + static_cast<ptrdiff_t>(inputs.size() / 2), {input, input});
-    inputs[inputs.size() / 2].ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.insert(inputs.begin() + static_cast<ptrdiff_t>(i - 1), {input, input});
+    inputs[i].ki.dwFlags = KEYEVENTF_KEYUP;
   }
-  if (inputs.empty()) throw UsageError{L"keys needs at least one VK"};
-  Foreground(dialog);
-  SendInputs(inputs);
+  SendInputs(ParseHwnd(args.At(0)), inputs);
   return 0;
 }
 
 // A tool's text lives in the program's process: the driver lends it a
-// block there to receive the tool description and the text.
+// block there for the tool description and the text.
 int Tooltips(const Args& args) {
   HWND dialog = ParseHwnd(args.At(0));
   DWORD pid = 0;
   GetWindowThreadProcessId(dialog, &pid);
-  HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  constexpr size_t kChars = 1024;
-  constexpr size_t kSize = sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t);
-  auto* block =
-      process
-          ? static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE))
-          : nullptr;
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, 0, pid);
+  constexpr size_t kSize = sizeof(TTTOOLINFOW) + 2048;
+  auto* block = static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT, 4));
   if (!block) throw Failure{L"cannot lend memory in the program, error " + Dec(GetLastError())};
   for (HWND tip : TopLevelWindows()) {
     if (GetWindow(tip, GW_OWNER) != dialog || ClassOf(tip) != TOOLTIPS_CLASSW) continue;
-    for (LRESULT i = 0, count = Send(tip, TTM_GETTOOLCOUNT, 0, 0); i < count; ++i) {
+    for (LRESULT i = 0; i < Send(tip, TTM_GETTOOLCOUNT, 0, 0); ++i) {
       std::vector<char> buffer(kSize, 0);
       auto* tool = reinterpret_cast<TTTOOLINFOW*>(buffer.data());
       tool->cbSize = sizeof *tool;
-      tool->lpszText = reinterpret_cast<wchar_t*>(block + sizeof *tool);
-      WriteProcessMemory(process, block, buffer.data(), kSize, nullptr);
-      if (!Send(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(block)) ||
-          !ReadProcessMemory(process, block, buffer.data(), kSize, nullptr))
+      tool->lpszText = reinterpret_cast<LPWSTR>(block + sizeof *tool);
+      if (!WriteProcessMemory(process, block, buffer.data(), kSize, nullptr) ||
+          !Send(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(block)) ||
+          !ReadProcessMemory(process, block, buffer.data(), kSize - 2, nullptr))
         throw Failure{L"cannot read tool " + Dec(i) + L" of " + HwndText(tip)};
-      auto* text = reinterpret_cast<const wchar_t*>(buffer.data() + sizeof *tool);
       HWND owner = reinterpret_cast<HWND>(tool->uId);
       Record({HwndText(tip), owner == dialog ? L"dialog" : Dec(GetDlgCtrlID(owner)),
               Hex(tool->uFlags), Dec(Send(tip, TTM_GETMAXTIPWIDTH, 0, 0)),
-              Escape(std::wstring(text, wcsnlen(text, kChars)))});
+              Escape(reinterpret_cast<const wchar_t*>(tool + 1))});
     }
   }
   VirtualFreeEx(process, block, 0, MEM_RELEASE);
-  CloseHandle(process);
   return 0;
 }
 
 int Shortcut(const Args& args) {
   PWSTR folder = nullptr;
-  const KNOWNFOLDERID& id = args.At(0) == L"startup" ? FOLDERID_Startup : FOLDERID_Programs;
-  if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, &folder))) throw Failure{L"no such folder"};
-  std::wstring path = std::wstring(folder) + L"\\" + args.At(1);
-  CoTaskMemFree(folder);
+  SHGetKnownFolderPath(args.At(0) == L"startup" ? FOLDERID_Startup : FOLDERID_Programs, 0, nullptr,
+                       &folder);
+  std::wstring path = std::wstring(folder ? folder : L"?") + L"\\" + args.At(1);
   Record({L"path", Escape(path)});
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
     Record({L"missing"});
