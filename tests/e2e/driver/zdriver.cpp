@@ -71,6 +71,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <exception>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -219,11 +220,11 @@ std::wstring ClassOf(HWND hwnd) {
   return name;
 }
 
-// The caption as the window manager keeps it; never waits on the owner.
+// The caption as the window manager keeps it; never waits on the owner
+// (GetWindowTextLength asks the owner's thread, which may be busy).
 std::wstring CaptionOf(HWND hwnd) {
-  int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  std::wstring text(4096, L'\0');
+  int got = InternalGetWindowText(hwnd, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(got > 0 ? got : 0));
   return text;
 }
@@ -242,14 +243,17 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
+// Looked up once per process: a program has many windows (its tooltips).
 std::wstring ImageOf(HWND hwnd) {
+  static std::map<DWORD, std::wstring> images;
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
+  if (auto known = images.find(pid); known != images.end()) return known->second;
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (!process) return L"";
   wchar_t path[MAX_PATH * 2];
   DWORD size = MAX_PATH * 2;
-  std::wstring image;
+  std::wstring& image = images[pid];
   if (QueryFullProcessImageNameW(process, 0, path, &size)) image.assign(path, size);
   CloseHandle(process);
   return image;
