@@ -75,21 +75,24 @@ void Win32DialogWindow::Focus(int id) {
   SetFocus(GetDlgItem(dialog_, id));
 }
 
-// One tooltip window per tool, each watching its tool's mouse messages.
+// One tooltip window serves every tool: it watches each tool's mouse
+// messages and shows the text of the one under the pointer.
 void Win32DialogWindow::AddTooltip(int id, std::string_view text) {
-  const HWND owner = id == kWholeDialog ? dialog_ : GetDlgItem(dialog_, id);
-  if (!owner) return;
-  const HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, 0, 0, 0, 0, owner,
-                                   nullptr, nullptr, nullptr);
+  const HWND tool_window = id == kWholeDialog ? dialog_ : GetDlgItem(dialog_, id);
+  if (!tool_window) return;
+  if (!tooltip_) {
+    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, 0, 0, 0, 0, dialog_,
+                               nullptr, nullptr, nullptr);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 255);
+  }
   std::wstring wide = Widen(text);
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = owner;
-  tool.uId = reinterpret_cast<UINT_PTR>(owner);
+  tool.hwnd = dialog_;
+  tool.uId = reinterpret_cast<UINT_PTR>(tool_window);
   tool.lpszText = wide.data();
-  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 255);
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void Win32DialogWindow::WatchFieldClicks() {

@@ -55,6 +55,7 @@ class Win32DialogWindow final : public DialogWindow {
   HWND progress_ = nullptr;
   HWND notice_ = nullptr;
   HBRUSH list_brush_ = nullptr;
+  HWND tooltip_ = nullptr;  // one for the dialog and all its controls
   int field_at_work_ = -1;  // the field whose window procedure is running
 };
 

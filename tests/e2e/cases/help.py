@@ -1,6 +1,7 @@
 """What the dialog tells about its items (tooltips, a field's detail display,
 the help file), and the start-up shortcut the exit makes or removes."""
 
+import time
 from pathlib import Path
 
 from wine_session import windows_path
@@ -28,8 +29,14 @@ def case_tooltips_describe_the_dialog_and_every_control(z):
     expect_equal({str(k): (0x11, 255, v) for k, v in wanted.items()},
                  {k: (flags & 0x11, width, text) for k, (_, flags, width, text) in tips.items()},
                  "tooltips by owner")
-    z.pointer(12)
-    wait_until(lambda: z.info(tips["12"][0]).visible, 5, "the tooltip of field 12")
+    # Under Wine a single jump of the pointer may leave a late move behind
+    # for the control it left; a hand keeps moving, so the test moves again.
+    for attempt in range(3):
+        z.pointer(12)
+        time.sleep(1.5)  # the tooltip's delay is half a second
+        if z.info(tips["12"][0]).visible:
+            break
+    expect(z.info(tips["12"][0]).visible, "the tooltip does not show over field 12")
     z.screenshot("tooltip")
     end(z)
 

@@ -513,17 +513,21 @@ void SendInputs(HWND dialog, std::vector<INPUT> inputs) {
     throw Failure{L"SendInput failed, error " + Dec(GetLastError())};
 }
 
+// Two steps inside the control, as a hand moves, then the clicks.
 int Pointer(const Args& args) {
   HWND dialog = ParseHwnd(args.At(0));
   RECT r{};
   GetWindowRect(Control(dialog, args.At(1)), &r);
-  std::vector<INPUT> inputs(args.positional.size() > 2 ? 3 : 1, INPUT{INPUT_MOUSE, {}});
-  // Absolute input runs from 0 to 65535 across the screen.
-  inputs[0].mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  inputs[0].mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  if (inputs.size() == 3) inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  if (inputs.size() == 3) inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  std::vector<INPUT> inputs(args.positional.size() > 2 ? 4 : 2, INPUT{INPUT_MOUSE, {}});
+  for (LONG step = 0; step < 2; ++step) {
+    // Absolute input runs from 0 to 65535 across the screen.
+    int x = (r.left + r.right) / 2 - 2 + 2 * step, y = (r.top + r.bottom) / 2;
+    inputs[step].mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    inputs[step].mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    inputs[step].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  if (inputs.size() == 4) inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  if (inputs.size() == 4) inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInputs(dialog, inputs);
   return 0;
 }
