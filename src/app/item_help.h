@@ -29,7 +29,7 @@ inline constexpr const char* kHelpFileName = "Zeltrand.txt";
 // field, list or edit, the caption of a button or check box.
 std::string ItemName(DialogWindow& window, int id);
 
-// One tooltip for the dialog's surface, then one for each control 0 to 34.
+// The tooltips: the dialog's surface first, then each control 0 to 34.
 void CreateTooltips(DialogWindow& window);
 
 // The description of field `item`, an empty line and its current value, in
