@@ -15,3 +15,7 @@ cmake --preset clang >/dev/null
 cmake --build --preset clang
 ctest --preset clang "$@"
 ctest --preset native "$@"
+# Line coverage of the portable core by the unit tests.
+gcovr --root . --filter 'src/' --exclude 'src/platform/win32/' --delete --print-summary \
+  --txt /dev/null build/native | grep -E '^(lines|branches):'
+
