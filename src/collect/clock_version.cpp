@@ -29,7 +29,8 @@ void CollectWindowsVersion(CollectContext& ctx) {
   const OsVersion version = ctx.services.machine.Version();
   ctx.info.platform_id = version.platform_id;
   VersionParts parts = ReadVersionParts(ctx.services.registry, version);
-  ctx.info.item_values[2] = ComposeVersionText(WindowsName(version), parts);
+  const bool server = version.platform_id == 2 && IsServer(ctx.services.registry);
+  ctx.info.item_values[2] = ComposeVersionText(WindowsName(version, server), parts);
   ctx.info.product_id_text = std::move(parts.product_id);
 }
 

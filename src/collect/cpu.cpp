@@ -25,7 +25,7 @@ std::uint32_t RecordedMhz(Registry& registry) {
   return key ? key->Query("~MHz", 4).Dword().value_or(0) : 0;
 }
 
-// The time-stamp counter against the multimedia timer over one second.
+// The time-stamp counter against the millisecond clock over one second.
 std::uint64_t MeasuredMhz(CpuProbe& cpu) {
   const std::uint64_t c0 = cpu.TimeStampCounter();
   const std::uint32_t m0 = cpu.Milliseconds();

@@ -71,6 +71,14 @@ std::string_view FolderName(std::string_view path) {
   return path.substr(start);
 }
 
+// Entries that the system's own program list leaves out too: parts of the
+// system or of another program (SystemComponent = 1) and updates, which
+// name the program they belong to in ParentKeyName.
+bool IsHiddenProgram(RegistryKey& entry) {
+  return entry.Query("SystemComponent").Dword() == 1u ||
+         entry.Query("ParentKeyName").status != RegStatus::kMissing;
+}
+
 bool IsServiceAccount(std::string_view sid) {
   for (std::string_view account : kServiceAccounts) {
     if (sid == account) return true;
@@ -109,6 +117,7 @@ void ListInstalledSoftware(CollectContext& ctx, DialogWindow& window) {
     const auto list = registry.Open(place.root, kUninstall, place.view);
     if (!list) continue;
     ForEachSubkey(*list, [&](RegistryKey& entry, const std::string&) {
+      if (IsHiddenProgram(entry)) return;
       const std::string name = cp932::Cut(ReadText(entry, "DisplayName"), kSoftNameLimit);
       if (name.empty() || !listed.emplace(name, ReadText(entry, "DisplayVersion")).second) return;
       window.InsertListItem(ctl::kSoftwareList, static_cast<int>(softs.size()), name);

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "collect/mib2.h"
 
@@ -11,6 +14,8 @@ namespace {
 
 constexpr std::size_t kAddressBytes = 6;
 constexpr std::uint8_t kLanAdapter = 0;
+constexpr std::uint8_t kGoodReturn = 0x00;  // NRC_GOODRET
+constexpr std::uint8_t kIncomplete = 0x06;  // NRC_INCOMP
 constexpr std::size_t kAdapterTypeOffset = 8;
 // Ethernet, Token Ring, and 0x7D, which some drivers report for Ethernet.
 constexpr std::uint8_t kAdapterTypes[] = {0xFE, 0xFF, 0x7D};
@@ -32,7 +37,10 @@ void WriteAddress(char method, const std::uint8_t* bytes, std::string& field) {
 
 bool QueryNetBiosMacAddress(NetBios& netbios, std::string& field) {
   const NetBiosStatus status = netbios.AdapterStatus(kLanAdapter);
-  if (status.return_code != 0 || status.record.size() <= kAdapterTypeOffset) return false;
+  // "Message incomplete" only says that the name table behind the record
+  // did not fit, which is the case on most of today's systems.
+  const bool answered = status.return_code == kGoodReturn || status.return_code == kIncomplete;
+  if (!answered || status.record.size() <= kAdapterTypeOffset) return false;
   const std::uint8_t type = status.record[kAdapterTypeOffset];
   if (std::find(std::begin(kAdapterTypes), std::end(kAdapterTypes), type) ==
       std::end(kAdapterTypes)) {
@@ -51,9 +59,28 @@ bool IsUsableAddress(const std::vector<std::uint8_t>& bytes) {
                      [](std::uint8_t b) { return b != 0; });
 }
 
-bool IsEthernet(const MibValue& type) {
+// The SNMP agent's walk takes Ethernet rows alone; the system's interface
+// table, which marks its physical cards, gives wireless ones too.
+constexpr std::int64_t kAgentCardTypes[] = {kIfTypeEthernet};
+constexpr std::int64_t kTableCardTypes[] = {kIfTypeEthernet, kIfTypeWireless};
+
+bool IsCard(const MibValue& type, std::span<const std::int64_t> card_types) {
   return type.type == static_cast<std::uint8_t>(AsnType::kInteger) &&
-         type.number == kIfTypeEthernet;
+         std::find(card_types.begin(), card_types.end(), type.number) != card_types.end();
+}
+
+// The rows of the system's interface table that are physical cards of a
+// kind the walk takes, so that a virtual adapter listed before the card
+// (a VPN's, a virtual machine host's) is never taken for it.
+std::vector<InterfaceRow> PhysicalCards(const std::vector<InterfaceRow>& rows) {
+  std::vector<InterfaceRow> cards;
+  for (const InterfaceRow& row : rows) {
+    if (row.hardware && std::find(std::begin(kTableCardTypes), std::end(kTableCardTypes),
+                                  row.type) != std::end(kTableCardTypes)) {
+      cards.push_back(row);
+    }
+  }
+  return cards;
 }
 
 // Walks the ifType column and, beside it, the ifPhysAddress column. Some
@@ -61,7 +88,8 @@ bool IsEthernet(const MibValue& type) {
 // loopback interface); the address column then runs ahead, so each query
 // aims it at the row the type column has reached, and an address is taken
 // only from the row whose type it is.
-bool WalkInterfaceTable(MibSession& session, std::string& field) {
+bool WalkInterfaceTable(MibSession& session, std::span<const std::int64_t> card_types,
+                        std::string& field) {
   std::vector<VarBind> count = {{kIfNumber, {}}};
   session.GetNext(count);  // the count itself is of no use
 
@@ -72,7 +100,7 @@ bool WalkInterfaceTable(MibSession& session, std::string& field) {
     // An agent that does not move on would keep the walk here for ever.
     if (!OidBeginsWith(row[0].name, kIfType) || !(previous < row[0].name)) return false;
     const Oid address_name = SameRow(kIfPhysAddress, row[0].name);
-    if (IsEthernet(row[0].value) && row[1].name == address_name &&
+    if (IsCard(row[0].value, card_types) && row[1].name == address_name &&
         IsUsableAddress(row[1].value.bytes)) {
       WriteAddress('s', row[1].value.bytes.data(), field);
       return true;
@@ -103,7 +131,11 @@ bool QuerySnmpMacAddress(MibAgent& mib, std::string& field) {
     case MibOpenStatus::kAgent:
       break;
   }
-  return opening.session != nullptr && WalkInterfaceTable(*opening.session, field);
+  if (opening.session != nullptr)
+    return WalkInterfaceTable(*opening.session, kAgentCardTypes, field);
+  if (!opening.interfaces) return false;
+  InterfaceTableMib table(PhysicalCards(*opening.interfaces));
+  return WalkInterfaceTable(table, kTableCardTypes, field);
 }
 
 void MacProbe::Run(std::string& field) const {

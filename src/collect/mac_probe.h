@@ -4,6 +4,8 @@
 //
 //   n00:0C:29:1A:2B:3C   NetBIOS adapter status of LAN adapter 0
 //   s00:A0:C9:12:34:56   the first Ethernet row of the MIB-II interface table
+//                        (where no SNMP agent is left, the first physical
+//                        Ethernet or wireless card of the system's table)
 //   u5A:3F:09:C1:77:E2   the node of a new UUID (random on most systems)
 //
 // The field is never reset: when every method fails, it keeps what an

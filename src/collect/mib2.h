@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "platform/network_probes.h"
@@ -15,7 +14,8 @@ inline const Oid kIfNumber = {1, 3, 6, 1, 2, 1, 2, 1};
 inline const Oid kIfType = {1, 3, 6, 1, 2, 1, 2, 2, 1, 3};
 inline const Oid kIfPhysAddress = {1, 3, 6, 1, 2, 1, 2, 2, 1, 6};
 
-inline constexpr std::int64_t kIfTypeEthernet = 6;  // ethernetCsmacd
+inline constexpr std::int64_t kIfTypeEthernet = 6;   // ethernetCsmacd
+inline constexpr std::int64_t kIfTypeWireless = 71;  // ieee80211
 
 // The first difference a[i] - b[i] over the first n sub-identifiers (n no
 // more than the shorter of the two), or 0 when they agree.
@@ -24,13 +24,6 @@ std::int64_t OidCompare(const Oid& a, const Oid& b, std::size_t n);
 bool OidBeginsWith(const Oid& name, const Oid& prefix);
 // The object of `column` in the row (table instance) that `cell` names.
 Oid SameRow(const Oid& column, const Oid& cell);
-
-struct InterfaceRow {
-  std::uint32_t index = 0;  // ifIndex, the row's instance
-  std::uint32_t type = 0;   // ifType
-  // ifPhysAddress; some agents leave the object out where it is empty.
-  std::optional<std::vector<std::uint8_t>> address;
-};
 
 // Answers GETNEXT like an agent over ifNumber.0 and the ifType and
 // ifPhysAddress columns of the given rows; nothing lies beyond them.

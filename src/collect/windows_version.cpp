@@ -1,5 +1,6 @@
 #include "collect/windows_version.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "core/cp932.h"
@@ -34,6 +35,16 @@ constexpr NameRow kNameTable[] = {
     {2, 10, 10, 0, 0, 0, "Win10"},        {2, 0, kAny, kAny, 0, 0, "WinNT??"},
 };
 
+// Servers from NT 6.0 on, tried before the table above; Windows 10 and
+// later servers share their version numbers and differ by build.
+constexpr NameRow kServerNameTable[] = {
+    {2, 6, 6, 0, 0, 0, "WinSrv2008"},       {2, 6, 6, 1, 0, 0, "WinSrv2008R2"},
+    {2, 6, 6, 2, 0, 0, "WinSrv2012"},       {2, 6, 6, 3, 0, 0, "WinSrv2012R2"},
+    {2, 10, 10, 0, 0, 26100, "WinSrv2025"}, {2, 10, 10, 0, 0, 20348, "WinSrv2022"},
+    {2, 10, 10, 0, 0, 17763, "WinSrv2019"}, {2, 10, 10, 0, 0, 14393, "WinSrv2016"},
+    {2, 10, 10, 0, 0, 0, "WinSrv??"},
+};
+
 bool Matches(const NameRow& row, const OsVersion& v, char csd) {
   return row.platform == v.platform_id && row.major_from <= v.major && v.major <= row.major_to &&
          (row.minor == kAny || row.minor == v.minor) && (row.csd == 0 || row.csd == csd) &&
@@ -43,6 +54,8 @@ bool Matches(const NameRow& row, const OsVersion& v, char csd) {
 constexpr std::string_view kWindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr std::string_view kNtKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr std::string_view kExplorerKey = "SOFTWARE\\Microsoft\\Internet Explorer";
+constexpr std::string_view kProductOptionsKey =
+    "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
 // What a 256-byte buffer of the ANSI registry call holds, less its zero.
 constexpr std::size_t kRegTextLimit = 255;
 
@@ -51,6 +64,14 @@ constexpr std::size_t kRegTextLimit = 255;
 std::string ReadText(RegistryKey* key, std::string_view name) {
   if (key == nullptr) return {};
   return cp932::Cut(key->Query(name, kRegTextLimit + 1).Text(), kRegTextLimit);
+}
+
+bool EqualsAsciiIgnoringCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // From Windows 10 on, "CurrentVersion" stays at 6.3: the numbers are
@@ -66,13 +87,22 @@ void ReadModernNtParts(RegistryKey& key, VersionParts& parts) {
 
 }  // namespace
 
-std::string WindowsName(const OsVersion& version) {
+std::string WindowsName(const OsVersion& version, bool server) {
   const char csd = version.csd_version.size() > 1 ? version.csd_version[1] : '\0';
+  for (const NameRow& row : kServerNameTable) {
+    if (server && Matches(row, version, csd)) return row.name;
+  }
   for (const NameRow& row : kNameTable) {
     if (Matches(row, version, csd)) return row.name;
   }
   return FormatText("Win?\?(%ld)",
                     static_cast<long>(static_cast<std::int32_t>(version.platform_id)));
+}
+
+bool IsServer(Registry& registry) {
+  const auto key = registry.Open(RegRoot::kLocalMachine, kProductOptionsKey);
+  const std::string type = ReadText(key.get(), "ProductType");
+  return EqualsAsciiIgnoringCase(type, "ServerNT") || EqualsAsciiIgnoringCase(type, "LanmanNT");
 }
 
 VersionParts ReadVersionParts(Registry& registry, const OsVersion& version) {

@@ -9,8 +9,13 @@
 
 namespace zeltrand {
 
-// "Win98SE", "WinXP", "Win10", ... as the version table gives it.
-std::string WindowsName(const OsVersion& version);
+// "Win98SE", "WinXP", "Win10", ... as the version table gives it; a server
+// of NT 6.0 or later by its release ("WinSrv2008R2", "WinSrv2022", ...).
+std::string WindowsName(const OsVersion& version, bool server = false);
+
+// Whether the registry's product type names a server ("ServerNT" or
+// "LanmanNT", a domain controller) rather than a workstation ("WinNT").
+bool IsServer(Registry& registry);
 
 // The registry's parts of the field text.
 struct VersionParts {

@@ -19,7 +19,7 @@ class CpuProbe {
   virtual CpuidRegisters Cpuid(std::uint32_t leaf) = 0;
   // RDTSC, all 64 bits.
   virtual std::uint64_t TimeStampCounter() = 0;
-  // The multimedia timer: milliseconds, wrapping after 2^32.
+  // A millisecond clock, wrapping after 2^32.
   virtual std::uint32_t Milliseconds() = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
 };

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -66,11 +67,23 @@ enum class MibOpenStatus {
   kNoQueryEntry,  // the agent lacks SnmpExtensionQuery
 };
 
+// A row of the system's own interface table.
+struct InterfaceRow {
+  std::uint32_t index = 0;  // ifIndex
+  std::uint32_t type = 0;   // ifType: 6 Ethernet, 71 IEEE 802.11, 24 loopback, ...
+  // ifPhysAddress; some agents leave the object out where it is empty.
+  std::optional<std::vector<std::uint8_t>> address;
+  // A physical card, as the system marks it (virtual adapters, filters
+  // and tunnels are not).
+  bool hardware = false;
+};
+
 struct MibOpening {
   MibOpenStatus status = MibOpenStatus::kNoAgent;
-  // Set for kAgent. With kNoAgent it may be set too: the interface table
-  // of the system, answering the same MIB-II objects.
+  // Set for kAgent.
   std::unique_ptr<MibSession> session;
+  // With kNoAgent: the system's interface table, where it can be read.
+  std::optional<std::vector<InterfaceRow>> interfaces;
 };
 
 class MibAgent {

@@ -35,6 +35,7 @@ class FakeNetBios : public NetBios {
 };
 
 // An agent over scripted interface rows; `status` says how opening goes.
+// Without the agent (kNoAgent) the rows are the system's interface table.
 class FakeMibAgent : public MibAgent {
  public:
   MibOpenStatus status = MibOpenStatus::kAgent;
@@ -46,10 +47,11 @@ class FakeMibAgent : public MibAgent {
 
   MibOpening Open() override {
     ++opens;
-    MibOpening opening{status, nullptr};
-    if (status == MibOpenStatus::kAgent || status == MibOpenStatus::kNoAgent) {
+    MibOpening opening{status, nullptr, std::nullopt};
+    if (status == MibOpenStatus::kAgent) {
       opening.session = make_session ? make_session() : std::make_unique<InterfaceTableMib>(rows);
     }
+    if (status == MibOpenStatus::kNoAgent) opening.interfaces = rows;
     return opening;
   }
   void Trace(std::string_view line) override { traces.emplace_back(line); }

@@ -1,4 +1,4 @@
-// CPUID, the time-stamp counter and the multimedia timer.
+// CPUID, the time-stamp counter and a millisecond clock.
 #pragma once
 
 #include "platform/cpu.h"

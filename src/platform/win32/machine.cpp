@@ -9,17 +9,11 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/text.h"
 
 namespace zeltrand::win32 {
 namespace {
-
-template <typename F>
-F Entry(HMODULE module, const char* name) {
-  if (module == nullptr) return nullptr;
-  // Through the one function type that casts to any other without a warning.
-  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
 using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER,
@@ -120,7 +114,7 @@ std::optional<DiskClusters> Win32Machine::LegacyDiskSpace(std::string_view root)
 // Only from the system folder, where the 95/98/Me family keeps it: a copy
 // in the program's folder, often a shared one, must not be run.
 std::optional<FreeResources> Win32Machine::FreeSystemResources() {
-  HMODULE library = LoadLibraryExW(L"rsrc32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE library = LoadSystemLibrary(L"rsrc32.dll");
   if (library == nullptr) return std::nullopt;
   std::optional<FreeResources> result;
   if (const auto get = Entry<FreeResourcesFn>(library, "_MyGetFreeSystemResources32@4")) {

@@ -5,6 +5,7 @@
 #include "app/main_dialog.h"
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/services.h"
+#include "platform/win32/system_library.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  static Program program;  // lives as long as the process, like the dialog
+  win32::RestrictDllSearch();  // before anything loads a DLL of its own
+  static Program program;      // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));
   if (g_escape_hook) UnhookWindowsHookEx(g_escape_hook);
   return program.state.exit_code;

@@ -2,6 +2,7 @@
 
 // clang-format off
 #include <winsock2.h>
+#include <ws2ipdef.h>
 #include <windows.h>
 #include <iphlpapi.h>
 #include <nb30.h>
@@ -12,38 +13,12 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
-#include "collect/mib2.h"
+#include "platform/win32/system_library.h"
 
 namespace zeltrand::win32 {
 namespace {
-
-// A system DLL loaded for as long as the object lives. Only the system
-// folder is searched: the program runs from shared folders, where a planted
-// DLL of the same name must not be picked up.
-class Library {
- public:
-  explicit Library(const wchar_t* name)
-      : module_(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
-  ~Library() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  Library(const Library&) = delete;
-  Library& operator=(const Library&) = delete;
-
-  // The entry point `name` as a function of type F; null when the library
-  // or the entry point is missing.
-  template <typename F>
-  F Find(const char* name) const {
-    if (module_ == nullptr) return nullptr;
-    // Through the one function type that casts to any other without a
-    // warning.
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
-  }
-
- private:
-  HMODULE module_;
-};
 
 // WinSock 2.0 for as long as the object lives.
 class Winsock {
@@ -71,7 +46,7 @@ using SnmpVarBindFreeFn = VOID(SNMP_FUNC_TYPE*)(SnmpVarBind*);
 // The agent allocates and frees the names and values it hands back with
 // snmpapi.dll's allocator, so what is handed to it must come from there too.
 struct SnmpApi {
-  Library library{L"snmpapi.dll"};
+  SystemLibrary library{L"snmpapi.dll"};
   SnmpMemAllocFn mem_alloc = library.Find<SnmpMemAllocFn>("SnmpUtilMemAlloc");
   SnmpVarBindFreeFn var_bind_free = library.Find<SnmpVarBindFreeFn>("SnmpUtilVarBindFree");
   bool usable() const { return mem_alloc != nullptr && var_bind_free != nullptr; }
@@ -114,7 +89,7 @@ VarBind FromAgent(const SnmpVarBind& binding) {
 class AgentSession final : public MibSession {
  public:
   AgentSession(std::unique_ptr<Winsock> winsock, std::unique_ptr<SnmpApi> api,
-               std::unique_ptr<Library> agent, PFNSNMPEXTENSIONQUERY query)
+               std::unique_ptr<SystemLibrary> agent, PFNSNMPEXTENSIONQUERY query)
       : winsock_(std::move(winsock)),
         api_(std::move(api)),
         agent_(std::move(agent)),
@@ -150,44 +125,39 @@ class AgentSession final : public MibSession {
   // Released in reverse order: the agent, its allocator, then WinSock.
   std::unique_ptr<Winsock> winsock_;
   std::unique_ptr<SnmpApi> api_;
-  std::unique_ptr<Library> agent_;
+  std::unique_ptr<SystemLibrary> agent_;
   PFNSNMPEXTENSIONQUERY query_;
   PFNSNMPEXTENSIONCLOSE close_;
 };
 
 // ---- the IP Helper interface table -------------------------------------------
 
-std::vector<InterfaceRow> ReadInterfaceTable() {
-  std::vector<unsigned char> buffer;
-  ULONG size = 0;
-  DWORD rc = GetIfTable(nullptr, &size, TRUE);
-  // The table may grow between asking for its size and reading it.
-  while (rc == ERROR_INSUFFICIENT_BUFFER) {
-    buffer.resize(size);
-    rc = GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.data()), &size, TRUE);
+using GetIfTable2Fn = NETIO_STATUS(NETIOAPI_API_*)(PMIB_IF_TABLE2*);
+using FreeMibTableFn = VOID(NETIOAPI_API_*)(PVOID);
+
+// The newer interface table, the one that marks the physical cards; read
+// through iphlpapi.dll loaded from the system folder for the moment.
+std::optional<std::vector<InterfaceRow>> ReadInterfaceTable() {
+  const SystemLibrary iphlpapi(L"iphlpapi.dll");
+  const auto get_table = iphlpapi.Find<GetIfTable2Fn>("GetIfTable2");
+  const auto free_table = iphlpapi.Find<FreeMibTableFn>("FreeMibTable");
+  MIB_IF_TABLE2* table = nullptr;
+  if (get_table == nullptr || free_table == nullptr || get_table(&table) != NO_ERROR ||
+      table == nullptr) {
+    return std::nullopt;
   }
   std::vector<InterfaceRow> rows;
-  if (rc != NO_ERROR || buffer.empty()) return rows;
-  const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
-  const MIB_IFROW* row = table->table;
-  for (DWORD i = 0; i < table->dwNumEntries; ++i, ++row) {
-    const DWORD length = std::min<DWORD>(row->dwPhysAddrLen, MAXLEN_PHYSADDR);
-    rows.push_back({row->dwIndex, row->dwType,
-                    std::vector<std::uint8_t>(row->bPhysAddr, row->bPhysAddr + length)});
+  for (ULONG i = 0; i < table->NumEntries; ++i) {
+    const MIB_IF_ROW2& row = table->Table[i];
+    const ULONG length = std::min<ULONG>(row.PhysicalAddressLength, IF_MAX_PHYS_ADDRESS_LENGTH);
+    rows.push_back({static_cast<std::uint32_t>(row.InterfaceIndex),
+                    static_cast<std::uint32_t>(row.Type),
+                    std::vector<std::uint8_t>(row.PhysicalAddress, row.PhysicalAddress + length),
+                    row.InterfaceAndOperStatusFlags.HardwareInterface != 0});
   }
+  free_table(table);
   return rows;
 }
-
-class InterfaceTableSession final : public MibSession {
- public:
-  explicit InterfaceTableSession(std::unique_ptr<Winsock> winsock)
-      : winsock_(std::move(winsock)), table_(ReadInterfaceTable()) {}
-  bool GetNext(std::vector<VarBind>& bindings) override { return table_.GetNext(bindings); }
-
- private:
-  std::unique_ptr<Winsock> winsock_;
-  InterfaceTableMib table_;
-};
 
 // ---- NetBIOS -------------------------------------------------------------------
 
@@ -199,22 +169,23 @@ constexpr char kLocalAdapterName[NCBNAMSZ + 1] = "*               ";
 
 MibOpening Win32MibAgent::Open() {
   auto winsock = std::make_unique<Winsock>();
-  if (!winsock->started()) return {MibOpenStatus::kNoWinsock, nullptr};
-  auto agent = std::make_unique<Library>(L"inetmib1.dll");
+  if (!winsock->started()) return {MibOpenStatus::kNoWinsock, nullptr, std::nullopt};
+  auto agent = std::make_unique<SystemLibrary>(L"inetmib1.dll");
   const auto init = agent->Find<PFNSNMPEXTENSIONINIT>("SnmpExtensionInit");
-  if (init == nullptr) {
-    return {MibOpenStatus::kNoAgent, std::make_unique<InterfaceTableSession>(std::move(winsock))};
-  }
+  if (init == nullptr) return {MibOpenStatus::kNoAgent, nullptr, ReadInterfaceTable()};
   const auto query = agent->Find<PFNSNMPEXTENSIONQUERY>("SnmpExtensionQuery");
   auto api = std::make_unique<SnmpApi>();
-  if (query == nullptr || !api->usable()) return {MibOpenStatus::kNoQueryEntry, nullptr};
+  if (query == nullptr || !api->usable())
+    return {MibOpenStatus::kNoQueryEntry, nullptr, std::nullopt};
   // The trap event and the supported view are of no use here. The view
   // is not freed: some agents hand back their own static storage.
   HANDLE trap_event = nullptr;
   AsnObjectIdentifier supported_view{};
   init(GetTickCount(), &trap_event, &supported_view);
-  return {MibOpenStatus::kAgent, std::make_unique<AgentSession>(std::move(winsock), std::move(api),
-                                                                std::move(agent), query)};
+  return {
+      MibOpenStatus::kAgent,
+      std::make_unique<AgentSession>(std::move(winsock), std::move(api), std::move(agent), query),
+      std::nullopt};
 }
 
 void Win32MibAgent::Trace(std::string_view line) {
@@ -225,7 +196,7 @@ void Win32MibAgent::Trace(std::string_view line) {
 }
 
 NetBiosStatus Win32NetBios::AdapterStatus(std::uint8_t lana) {
-  const Library netapi(L"netapi32.dll");
+  const SystemLibrary netapi(L"netapi32.dll");
   const auto netbios = netapi.Find<NetbiosFn>("Netbios");
   if (netbios == nullptr) return {NRC_SYSTEM, {}};
 

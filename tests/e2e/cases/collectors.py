@@ -230,6 +230,10 @@ def case_collectors_as_windows_10(z):
     run_as(z, "win10", "Win10 10.0 18362, 1903, " + PRODUCT_ID)
 
 
+def case_collectors_as_windows_server_2008_r2(z):
+    run_as(z, "win2008r2", "WinSrv2008R2 6.1 7601, , " + PRODUCT_ID)
+
+
 def case_ip_field_carries_the_mail_settings_once_per_pass(z):
     z.place("Zeltrand.ini", b"[mail]\r\nSmtp=taro@example.jp\r\n"
                             b"MyMailServerIP=mail.example.jp\r\n")

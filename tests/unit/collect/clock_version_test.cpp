@@ -89,6 +89,32 @@ TEST(WindowsName, NamesNtSixAndLaterByBothNumbersAndTheBuild) {
   }
 }
 
+TEST(WindowsName, NamesServersFromNtSixOnByTheirRelease) {
+  const NameRow rows[] = {
+      {2, 5, 2, 3790, "", "WinNT??"},      {2, 6, 0, 6002, "", "WinSrv2008"},
+      {2, 6, 1, 7601, "", "WinSrv2008R2"}, {2, 6, 2, 9200, "", "WinSrv2012"},
+      {2, 6, 3, 9600, "", "WinSrv2012R2"}, {2, 6, 4, 9841, "", "WinNT??"},
+      {2, 10, 0, 14392, "", "WinSrv??"},   {2, 10, 0, 14393, "", "WinSrv2016"},
+      {2, 10, 0, 17763, "", "WinSrv2019"}, {2, 10, 0, 20347, "", "WinSrv2019"},
+      {2, 10, 0, 20348, "", "WinSrv2022"}, {2, 10, 0, 26100, "", "WinSrv2025"},
+      {2, 11, 0, 30000, "", "WinNT??"},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(WindowsName({r.major, r.minor, r.build, r.platform, r.csd}, true), r.name)
+        << r.major << "." << r.minor << "." << r.build;
+  }
+}
+
+TEST(ProductType, ServerAndDomainControllerAreServersWhateverTheirCase) {
+  const std::pair<const char*, bool> types[] = {
+      {"ServerNT", true}, {"LANMANNT", true}, {"WinNT", false}, {"ServerNTX", false}, {"", false}};
+  for (const auto& [type, server] : types) {
+    MemoryRegistry r;
+    r.SetString(kHklm, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductType", type);
+    EXPECT_EQ(IsServer(r), server) << type;
+  }
+}
+
 TEST(VersionText, SkipsExactlyOneLeadingBlankOfTheSubVersion) {
   EXPECT_EQ(ComposeVersionText("Win98SE", {"4.10.1234", " A", "", "P"}),
             "Win98SE 4.10.1234 A, , P");
@@ -240,7 +266,10 @@ INSTANTIATE_TEST_SUITE_P(
         Personality{"win8", {6, 2, 9200, 2, ""}, "Win8 6.2 9200, , 12345-oem-0000001-54321"},
         Personality{"win81", {6, 3, 9600, 2, ""}, "Win8.1 6.3 9600, , 12345-oem-0000001-54321"},
         Personality{
-            "win10", {10, 0, 18362, 2, ""}, "Win10 10.0 18362, 1903, 12345-oem-0000001-54321"}),
+            "win10", {10, 0, 18362, 2, ""}, "Win10 10.0 18362, 1903, 12345-oem-0000001-54321"},
+        Personality{"win2008r2",
+                    {6, 1, 7601, 2, "Service Pack 1"},
+                    "WinSrv2008R2 6.1 7601, , 12345-oem-0000001-54321"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

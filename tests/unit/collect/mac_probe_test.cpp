@@ -78,6 +78,17 @@ TEST(MacAddressSnmp, WalkSkipsLoopbackDialUpAndZeroRowsToTheEthernetCard) {
   EXPECT_EQ(h.uuid.creates, 0);
 }
 
+TEST(MacAddressNetBios, AnAnswerCutShortBeforeTheNameTableStillGivesTheAddress) {
+  MacHarness h;
+  h.netbios.Answer(0xFE, {0x00, 0x0C, 0x29, 0x1A, 0x2B, 0x3C});
+  h.netbios.status.return_code = 0x06;  // NRC_INCOMP
+  EXPECT_EQ(h.Collect(), "n00:0C:29:1A:2B:3C");
+
+  MacHarness address_only;
+  address_only.netbios.status = {0x06, {0x00, 0x0C, 0x29, 0x1A, 0x2B, 0x3C}};
+  EXPECT_EQ(address_only.Collect(), kNothingYet);  // no adapter type to judge
+}
+
 TEST(MacAddressSnmp, RowsShorterThanSixBytesAreSkipped) {
   MacHarness h;
   h.mib.rows = {{1, kEthernet, Bytes{0x00, 0xA0, 0xC9}},
@@ -132,12 +143,27 @@ TEST(MacAddressSnmp, TracesWhyTheMethodCouldNotRun) {
   }
 }
 
-TEST(MacAddressSnmp, WithoutTheAgentTheInterfaceTableStillAnswers) {
-  MacHarness h;
-  h.mib.status = MibOpenStatus::kNoAgent;
-  h.mib.rows = {{1, kLoopback, Bytes{}}, {2, kEthernet, kCard}};
-  EXPECT_EQ(h.Collect(), "s00:A0:C9:12:34:56");
-  EXPECT_EQ(h.mib.traces, std::vector<std::string>{"no inetmib1.dll\n"});
+TEST(MacAddressSnmp, WithoutTheAgentTheFirstPhysicalEthernetOrWirelessCardAnswers) {
+  const Bytes kVirtual = {0x00, 0x15, 0x5D, 0x01, 0x02, 0x03};
+  const Bytes kWireless = {0x3C, 0xA9, 0xF4, 0x10, 0x20, 0x30};
+  const struct {
+    std::vector<InterfaceRow> rows;
+    std::string_view field;
+  } cases[] = {
+      // A Wi-Fi laptop: loopback and a virtual switch's adapter come first.
+      {{{1, kLoopback, Bytes{}, false}, {2, kEthernet, kVirtual, false}, {9, 71, kWireless, true}},
+       "s3C:A9:F4:10:20:30"},
+      {{{3, kEthernet, kCard, true}, {2, 23 /* ppp */, kWireless, true}}, "s00:A0:C9:12:34:56"},
+      {{{1, kEthernet, Bytes(6, 0), true}, {2, kEthernet, kCard, true}}, "s00:A0:C9:12:34:56"},
+      {{{1, kEthernet, kVirtual, false}, {2, 71, kWireless, false}}, kNothingYet},
+  };
+  for (const auto& c : cases) {
+    MacHarness h;
+    h.mib.status = MibOpenStatus::kNoAgent;
+    h.mib.rows = c.rows;
+    EXPECT_EQ(h.Collect(), c.field);
+    EXPECT_EQ(h.mib.traces, std::vector<std::string>{"no inetmib1.dll\n"});
+  }
 }
 
 // An agent that fails every query, or answers every query with one object.
