@@ -75,6 +75,9 @@ class Machine {
   // `root` is a drive root such as "C:\".
   virtual std::optional<DiskSpace> ExtendedDiskSpace(std::string_view root) = 0;
   virtual std::optional<DiskClusters> LegacyDiskSpace(std::string_view root) = 0;
+  // The serial number of the volume at `root`; nothing when it cannot be
+  // read.
+  virtual std::optional<std::uint32_t> VolumeSerial(std::string_view root) = 0;
 
   // The free GDI and USER resources of the 95/98/Me family, through
   // rsrc32.dll, loaded and released on every call; nothing without it.

@@ -111,6 +111,15 @@ std::optional<DiskClusters> Win32Machine::LegacyDiskSpace(std::string_view root)
   return DiskClusters{sectors, bytes, free_clusters, total_clusters};
 }
 
+std::optional<std::uint32_t> Win32Machine::VolumeSerial(std::string_view root) {
+  DWORD serial = 0;
+  if (!GetVolumeInformationW(Widen(root).c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr,
+                             0)) {
+    return std::nullopt;
+  }
+  return serial;
+}
+
 // Only from the system folder, where the 95/98/Me family keeps it: a copy
 // in the program's folder, often a shared one, must not be run.
 std::optional<FreeResources> Win32Machine::FreeSystemResources() {
