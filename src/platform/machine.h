@@ -19,6 +19,7 @@ struct LocalTime {
   int hour = 0;  // 0 to 23
   int minute = 0;
   int second = 0;
+  int utc_offset_minutes = 0;  // local time less UTC
 };
 
 // The version the system really runs, also where it would tell a program
