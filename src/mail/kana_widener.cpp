@@ -13,7 +13,7 @@ constexpr std::string_view kKanaTable =
     "　。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノ"
     "ハヒフヘホマミムメモヤユヨラリルレロワン゛゜ガギグゲゴザジズゼゾダヂヅデドパピプペポバビブベ"
     "ボ";
-static_assert(kKanaTable.size() == 89 * 2);
+static_assert(kKanaTable.size() == std::size_t{89} * 2);
 
 constexpr unsigned char kVoicedMark = 0xDE;      // ﾞ
 constexpr unsigned char kSemiVoicedMark = 0xDF;  // ﾟ
