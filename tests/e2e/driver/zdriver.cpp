@@ -526,8 +526,12 @@ int Pointer(const Args& args) {
     inputs[step].mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     inputs[step].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   }
-  if (inputs.size() == 4) inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  if (inputs.size() == 4) inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  // The button events carry the place too: a move still queued would
+  // otherwise leave the click where the pointer was before.
+  for (size_t i = 2; i < inputs.size(); ++i) {
+    inputs[i].mi = inputs[1].mi;
+    inputs[i].mi.dwFlags |= i == 2 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  }
   SendInputs(dialog, inputs);
   return 0;
 }
