@@ -1,0 +1,360 @@
+"""Faults injected from outside, one table, one way of running a row.
+
+Each row sets up a place that fails (a record file that cannot be written, a
+settings file that cannot be replaced, strange clipboard text, registry
+values of every type and of sizes around the 256-byte reading buffer), then
+does what a user does: presses a button, answers every message box that
+comes with Yes or OK, and ends the program with 終了. Whatever the fault,
+the row ends with:
+  - the program alive until 終了, then ended by itself with an exit code of
+    its own (no crash, no hang);
+  - the settings file whole: the old bytes or the new ones, never a torn
+    mix, and no temporary file left beside it;
+  - every record that was in the record file still there, byte for byte,
+    with whole lines after it.
+Each row is the test e2e.fault_<name>.
+"""
+
+import random
+import re
+import time
+from collections import namedtuple
+from contextlib import contextmanager
+
+from cases.record import (RECORD_LINE, Holder, fixture, mailed_text, notices, shown_line,
+                          started)
+from cases.settings import expected_settings
+from fault_places import fill, read_only_view, tiny_disk
+from registry_fixtures import FIXTURES as REG_FIXTURES
+from wine_session import windows_path
+from zeltrand_e2e import expect, expect_equal
+
+RECIPIENT_EDIT, RECORD_BUTTON, IMPORT_BUTTON, EXIT_BUTTON = 19, 24, 25, 27
+OLD_RECORDS = fixture("header.csv") + fixture("worked_example.csv")
+NEW_RECIPIENT = "fault@example.jp"
+# The program's exit codes: a record kept for later (2) and a mail not sent
+# (4) add up; anything else is a crash.
+EXIT_CODES = (0, 2, 4, 6)
+SETTLE_TIMEOUT_S = 30
+PAGE = 4096
+
+# What a row sets up: the record file as Linux and the program see it and
+# the bytes it holds before; the settings file's old bytes (None: a folder
+# stands in its place).
+Scene = namedtuple("Scene", "records records_win old_records old_settings")
+
+
+# --- the places ---------------------------------------------------------------
+
+def scene(z, records, records_win=None, old_records=b"", settings=True):
+    records_win = records_win or windows_path(records)
+    old = expected_settings(record=records_win) if settings else None
+    if settings:
+        z.place("Zeltrand.ini", old)
+    else:
+        (z.app_dir / "Zeltrand.ini").mkdir()
+    return Scene(records, records_win, old_records, old)
+
+
+@contextmanager
+def records_in_a_missing_folder(z):
+    yield scene(z, z.folder / "nowhere" / "Zeltrand.csv")
+
+
+@contextmanager
+def records_read_only(z):
+    share = z.folder / "share"
+    share.mkdir()
+    (share / "Zeltrand.csv").write_bytes(OLD_RECORDS)
+    with read_only_view(z, share, "share-ro") as mount:
+        yield scene(z, mount / "Zeltrand.csv", old_records=OLD_RECORDS)
+
+
+@contextmanager
+def records_on_a_full_disk(z):
+    # The old records end 10 bytes short of a page, so the line that does
+    # not fit is written in part before the disk says it is full.
+    last = b'"' + b"x" * (PAGE - (len(OLD_RECORDS) + 4) % PAGE - 10) + b'",\n'
+    old = OLD_RECORDS + last
+    with tiny_disk(z, "t") as disk:
+        (disk / "Zeltrand.csv").write_bytes(old)
+        fill(disk)
+        yield scene(z, disk / "Zeltrand.csv", "T:\\Zeltrand.csv", old)
+
+
+@contextmanager
+def records_held_busy(z):
+    path = z.app_dir / "Zeltrand.csv"
+    path.write_bytes(OLD_RECORDS)
+    holder = Holder(z, path)
+    try:
+        yield scene(z, path, old_records=OLD_RECORDS)
+    finally:
+        holder.stop()
+
+
+def default_records(z, old_records=b""):
+    path = z.app_dir / "Zeltrand.csv"
+    if old_records:
+        path.write_bytes(old_records)
+    return scene(z, path, old_records=old_records)
+
+
+@contextmanager
+def settings_read_only(z):
+    made = default_records(z)
+    with read_only_view(z, z.app_dir, "app-ro") as mount:
+        z.app_dir, z.exe = mount, mount / "Zeltrand.exe"
+        yield made
+
+
+@contextmanager
+def settings_replaced_by_a_folder(z):
+    yield scene(z, z.app_dir / "Zeltrand.csv", settings=False)
+
+
+def settings_on_a_full_disk(file_entries):
+    @contextmanager
+    def place(z):
+        # The program runs from the disk, like from a full USB stick.
+        with tiny_disk(z, "u", file_entries=8 if file_entries else None) as disk:
+            for name in ("Zeltrand.exe",):
+                (disk / name).write_bytes((z.app_dir / name).read_bytes())
+            z.app_dir, z.exe = disk, disk / "Zeltrand.exe"
+            made = scene(z, disk / "Zeltrand.csv", "U:\\Zeltrand.csv")
+            fill(disk, file_entries)
+            yield made
+    return place
+
+
+@contextmanager
+def old_records_beside(z):
+    yield default_records(z, OLD_RECORDS)
+
+
+# --- the actions ----------------------------------------------------------------
+
+def settle(z):
+    """Answers each message box of the dialog with Yes or OK until none comes
+    for a second and no wait notice shows; returns the boxes' texts."""
+    texts = []
+    deadline = time.monotonic() + SETTLE_TIMEOUT_S
+    while z.running():
+        expect(time.monotonic() < deadline,
+               "still busy %d s after the press (boxes: %r)" % (SETTLE_TIMEOUT_S, texts))
+        records = z.driver.records("msgbox", "--owner", z.dialog, "--timeout", 1000, check=False)
+        box = {r[0]: r for r in records}
+        if "text" in box:
+            texts.append(box["text"][1])
+            yes = any(r[0] == "button" and r[1] == "6" for r in records)
+            z.answer("IDYES" if yes else "IDOK")
+        elif not notices(z):
+            break
+    return texts
+
+
+def press(button):
+    def action(z, made):
+        z.start()
+        z.click(button)
+        return settle(z)
+    return action
+
+
+def record_lines(z, made):
+    """記録 after the collectors read the registry: the file holds exactly
+    the line the dialog shows, one line however odd the values were."""
+    started(z)
+    line = shown_line(z)
+    z.click(RECORD_BUTTON)
+    texts = settle(z)
+    expect_equal(made.records.read_bytes(), fixture("header.csv") + line, "the record file")
+    expect(RECORD_LINE.match(line[:-1]), "a broken record: %r" % line[:300])
+    return texts
+
+
+def import_clipboard(data, imported=None):
+    """取込 of data(); `imported`: what the record file gains, when known."""
+    def action(z, made):
+        z.start()
+        z.clip_set(data())
+        z.click(IMPORT_BUTTON)
+        texts = settle(z)
+        if imported is not None:
+            expect_equal(made.records.read_bytes(), made.old_records + imported,
+                         "the record file after 取込")
+        return texts
+    return action
+
+
+def exit_only(z, made):
+    z.start()
+    return []
+
+
+# --- the clipboard texts ----------------------------------------------------------
+
+def fifty_megabytes_then_a_record():
+    filler = "長いメールの本文です。Zeltrand の話ではありません。\r\n".encode("cp932")
+    return filler * (50 * 2**20 // len(filler)) + mailed_text()
+
+
+def binary_bytes():
+    """Random bytes (no zero, which ends clipboard text) around a record tag
+    with a bracket, so that the parser walks through them."""
+    generator = random.Random(14)
+    noise = bytes(generator.randrange(1, 256) for _ in range(1 << 16))
+    return noise + b"Zeltrand v0.90 2[" + noise.replace(b",]", b"") + b",]" + noise
+
+
+def record_without_bracket():
+    return mailed_text().replace(b"[", b" ")
+
+
+# --- the registry ---------------------------------------------------------------------
+
+REG_TYPES = {"none": 0, "sz": 1, "expand_sz": 2, "binary": 3, "dword": 4, "multi_sz": 7,
+             "qword": 11}
+REG_SIZES = (255, 256, 257, 1 << 20)
+HKLM = "HKEY_LOCAL_MACHINE\\"
+UNINSTALL = HKLM + r"Software\Microsoft\Windows\CurrentVersion\Uninstall\ZFault %d"
+PROFILE = HKLM + r"Software\Microsoft\Windows NT\CurrentVersion\ProfileList\S-1-5-21-7-7-7-%d"
+NT_VERSION = HKLM + r"Software\Microsoft\Windows NT\CurrentVersion"
+VERSION_NAMES = ("CurrentVersion", "CurrentBuildNumber", "ProductId", "Plus! VersionNumber")
+PRODUCT_OPTIONS = HKLM + r"SYSTEM\CurrentControlSet\Control\ProductOptions"
+PROCESSOR = HKLM + r"Hardware\Description\System\CentralProcessor\0"
+
+
+def reg_data(kind, size):
+    """A value of type `kind` whose text is `size` bytes in code page 932,
+    ending in 表 (its second byte is a backslash); other types get `size`
+    bytes of data with line breaks, quotes and commas, and a zero at 127."""
+    if kind in (1, 2, 7):
+        raw = ("x" * (size - 2) + "表").encode("utf-16-le") + b"\0\0" * (2 if kind == 7 else 1)
+    else:
+        raw = bytes((n + 1) * 7 % 128 for n in range(size))
+    return "hex(%x):%s" % (kind, ",".join("%02x" % b for b in raw))
+
+
+def registry_fixture(kind, turn):
+    """Every place the collectors and lists read, filled with values of one
+    type; the sizes turn with the row so that each name sees each size."""
+    def size(n):
+        return REG_SIZES[(n + turn) % len(REG_SIZES)]
+    lines = ["Windows Registry Editor Version 5.00", ""]
+    for n in REG_SIZES:
+        lines += ["[%s]" % (UNINSTALL % n), '"DisplayName"=' + reg_data(kind, n),
+                  '"DisplayVersion"=' + reg_data(kind, n), "",
+                  "[%s]" % (PROFILE % n), '"ProfileImagePath"=' + reg_data(kind, n), ""]
+    lines += ["[%s]" % NT_VERSION]
+    lines += ['"%s"=%s' % (name, reg_data(kind, size(n))) for n, name in enumerate(VERSION_NAMES)]
+    small = REG_SIZES[turn % 3]
+    lines += ["", "[%s]" % PRODUCT_OPTIONS, '"ProductType"=' + reg_data(kind, small),
+              "", "[%s]" % PROCESSOR, '"~MHz"=' + reg_data(kind, small), ""]
+    return "\r\n".join(lines).encode("utf-16")
+
+
+def processor_speed(z):
+    out = z.folder / "mhz.txt"
+    z.wine(["reg", "query", PROCESSOR.replace(HKLM, "HKLM\\"), "/v", "~MHz"], "reading ~MHz")
+    found = re.findall(rb"~MHz\s+REG_DWORD\s+0x([0-9a-fA-F]+)",
+                       (z.folder / "wine-tools.log").read_bytes())
+    expect(found, "no ~MHz in the prefix")
+    out.write_text(found[-1].decode())
+    return int(found[-1], 16)
+
+
+def registry_values(kind_name):
+    kind = REG_TYPES[kind_name]
+    turn = list(REG_TYPES).index(kind_name)
+
+    @contextmanager
+    def place(z):
+        mhz = processor_speed(z)
+        reg = z.folder / ("values-%s.reg" % kind_name)
+        reg.write_bytes(registry_fixture(kind, turn))
+        undo = z.folder / "undo.reg"
+        undo.write_bytes("\r\n".join(
+            ["REGEDIT4", ""] + ["[-%s]" % (key % n) for n in REG_SIZES for key in (UNINSTALL, PROFILE)]
+            + ["", "[%s]" % PROCESSOR, '"~MHz"=dword:%08x' % mhz, ""]).encode())
+        try:
+            z.import_reg(reg)
+            yield default_records(z)
+        finally:
+            z.kill()
+            z.import_reg(undo)
+            z.import_reg(REG_FIXTURES / "wine_version_base.reg")
+    return place
+
+
+# --- the table --------------------------------------------------------------------------
+
+Fault = namedtuple("Fault", "name place action")
+FAULTS = [
+    Fault("record_into_a_missing_folder", records_in_a_missing_folder, press(RECORD_BUTTON)),
+    Fault("record_into_a_read_only_file", records_read_only, press(RECORD_BUTTON)),
+    Fault("record_onto_a_full_disk", records_on_a_full_disk, press(RECORD_BUTTON)),
+    Fault("record_into_a_file_held_busy", records_held_busy, press(RECORD_BUTTON)),
+    Fault("settings_read_only", settings_read_only, exit_only),
+    Fault("settings_replaced_by_a_folder", settings_replaced_by_a_folder, exit_only),
+    Fault("settings_on_a_full_disk", settings_on_a_full_disk(False), exit_only),
+    Fault("settings_on_a_disk_without_free_entries", settings_on_a_full_disk(True), exit_only),
+    Fault("clipboard_of_50_mb", old_records_beside,
+          import_clipboard(fifty_megabytes_then_a_record,
+                           fixture("worked_example_imported.csv"))),
+    Fault("clipboard_of_binary_bytes", old_records_beside, import_clipboard(binary_bytes)),
+    Fault("clipboard_record_without_bracket", old_records_beside,
+          import_clipboard(record_without_bracket, b"")),
+] + [Fault("registry_values_" + kind, registry_values(kind), record_lines) for kind in REG_TYPES]
+
+
+def expect_records_kept(made):
+    path = made.records
+    data = path.read_bytes() if path.is_file() else b""
+    expect(data.startswith(made.old_records),
+           "records lost: the file no longer starts with the %d bytes it held (now %d bytes)"
+           % (len(made.old_records), len(data)))
+    added = data[len(made.old_records):]
+    expect(not added or added.endswith(b"\n"), "a torn line after the old records: %r"
+           % added[-200:])
+
+
+def expect_settings_whole(z, made):
+    path = z.app_dir / "Zeltrand.ini"
+    if made.old_settings is None:
+        expect(path.is_dir(), "the folder standing in for the settings file is gone")
+    else:
+        new = expected_settings(recipient=NEW_RECIPIENT, record=made.records_win)
+        data = path.read_bytes()
+        expect(data in (made.old_settings, new), "the settings file is torn: %r" % data[:400])
+    left = [p.name for p in z.app_dir.iterdir()
+            if p.name not in ("Zeltrand.exe", "Zeltrand.ini", "Zeltrand.csv", "filler")
+            and not p.name.startswith("entry")]
+    expect_equal(left, [], "files left beside the settings")
+
+
+def run_fault(z, fault):
+    with fault.place(z) as made:
+        texts = fault.action(z, made)
+        print("boxes after the press: %r" % texts)
+        expect(z.running(), "the program ended after the press (code %r)" % z.process.poll())
+        z.settext(RECIPIENT_EDIT, NEW_RECIPIENT)
+        z.click(EXIT_BUTTON)
+        print("boxes at the exit: %r" % settle(z))
+        code = z.wait_exit(timeout=20)
+        expect(code in EXIT_CODES, "the program ended with %r" % code)
+        out = (z.folder / "zeltrand-1.out").read_bytes()
+        expect(b"Unhandled" not in out, "the program crashed: %r" % out[:400])
+        expect_settings_whole(z, made)
+        expect_records_kept(made)
+
+
+def _case(fault):
+    def case(z):
+        run_fault(z, fault)
+    case.__name__ = "case_fault_" + fault.name
+    return case
+
+
+for _fault in FAULTS:
+    globals()["case_fault_" + _fault.name] = _case(_fault)
