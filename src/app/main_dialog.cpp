@@ -80,10 +80,7 @@ void MainDialog::OnFirstTick() {
   CollectContext ctx = MakeCollectContext();
   CollectItem(ctl::kCpuField, ctx, window_);
   const AutoFlags flags = state_.auto_flags;
-  // A record done at once leaves the exit to this tick, after the mail.
-  record_.LeaveExitToCaller(true);
-  if (flags.record) window_.Press(ctl::kRecordButton);
-  record_.LeaveExitToCaller(false);
+  if (flags.record) record_.PressUnattended();
   if (flags.mail) window_.Press(ctl::kSendButton);
   if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) {
     PressExitUnattended(state_, window_);
@@ -93,8 +90,7 @@ void MainDialog::OnFirstTick() {
 // The edits show the file's values, or the built-in ones where the file has
 // none; the settings themselves change only when the program exits.
 void MainDialog::LoadSettings() {
-  const auto text = services_.files.ReadWholeFile(state_.paths.ini_path);
-  const Profile profile(text ? *text : std::string());
+  const Profile profile(ReadProfileText(services_.files, state_.paths.ini_path));
   const auto value_or = [&](std::string_view key, const std::string& fallback) {
     std::string value = profile.Get(kSectionMail, key);
     return value.empty() ? fallback : value;
@@ -169,7 +165,10 @@ void MainDialog::Exit(int) {
   s.recipient_address = window_.GetItemText(ctl::kRecipientEdit);
   s.mail_server_name = window_.GetItemText(ctl::kMailServerEdit);
   s.record_path = window_.GetItemText(ctl::kRecordPathEdit, kPathLimit);
-  AutoFlags& flags = state_.auto_flags;
+  // The boxes become the program's flags only as it ends: a user who chose
+  // not to end keeps the run as it started, and no later 記録 ends it
+  // unasked because a box was ticked meanwhile.
+  AutoFlags flags;
   flags.start = window_.IsChecked(ctl::kAutoStartCheck);
   flags.record = window_.IsChecked(ctl::kAutoRecordCheck);
   flags.mail = window_.IsChecked(ctl::kAutoMailCheck);
@@ -178,6 +177,7 @@ void MainDialog::Exit(int) {
     const std::string question = std::string(kSettingsWriteFailed) + std::string(kEndWithoutSaving);
     if (window_.ShowMessage(question, kTitleText, kMbYesNo | kMbIconWarning) != kIdYes) return;
   }
+  state_.auto_flags = flags;
   // The start-up shortcut: not yet.
   window_.End(1);
 }

@@ -11,15 +11,14 @@ namespace {
 
 constexpr int kAccountsPerUser = 20;
 
-std::string AccountPath(const std::string& user, int number) {
-  return user +
-         FormatText("\\Software\\Microsoft\\Internet Account Manager\\Accounts\\%08d", number);
+std::string AccountPath(int number) {
+  return FormatText("Software\\Microsoft\\Internet Account Manager\\Accounts\\%08d", number);
 }
 
 // An account counts when its server value reads whole; one too long for the
 // settings is passed over rather than taken cut.
-bool ReadAccount(Registry& registry, const std::string& path, Settings& settings) {
-  const auto key = registry.Open(RegRoot::kUsers, path);
+bool ReadAccount(RegistryKey& user, const std::string& path, Settings& settings) {
+  const auto key = user.Open(path);
   if (!key) return false;
   const RegQuery server = key->Query("SMTP Server", kProfileValueLimit + 1);
   if (!server.ok()) return false;
@@ -33,10 +32,11 @@ void FindFirstAccount(Registry& registry, Settings& settings) {
   const auto users = registry.Open(RegRoot::kUsers, "");
   if (!users) return;
   for (std::uint32_t i = 0;; ++i) {
-    const auto user = users->SubkeyName(i);
+    const auto user = users->Subkey(i);
     if (!user) return;
+    if (!user->key) continue;
     for (int number = 0; number < kAccountsPerUser; ++number) {
-      if (ReadAccount(registry, AccountPath(*user, number), settings)) return;
+      if (ReadAccount(*user->key, AccountPath(number), settings)) return;
     }
   }
 }
@@ -46,8 +46,7 @@ void FindFirstAccount(Registry& registry, Settings& settings) {
 void DiscoverMailAccount(Services& services, const Paths& paths, Settings& settings,
                          DialogWindow& window) {
   FindFirstAccount(services.registry, settings);
-  const auto text = services.files.ReadWholeFile(paths.ini_path);
-  const Profile profile(text ? *text : std::string());
+  const Profile profile(ReadProfileText(services.files, paths.ini_path));
   const std::string server = profile.Get(kSectionMail, kKeyMailServer);
   window.SetItemText(ctl::kMailServerEdit, server.empty() ? settings.mail_server_name : server);
   const std::string sender = profile.Get(kSectionMail, kKeySmtp);

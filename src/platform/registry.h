@@ -69,6 +69,8 @@ struct RegValue {
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;
+  // Opens `path` below this key for reading; null when it does not open.
+  virtual std::unique_ptr<RegistryKey> Open(std::string_view path) = 0;
   // Sub-key number `index`; nullopt once the enumeration ends. Walks use
   // this rather than opening a path built from SubkeyName.
   virtual std::optional<RegSubkey> Subkey(std::uint32_t index) = 0;

@@ -59,6 +59,13 @@ class Files {
   // Opens `path` with no sharing at all, creating it when missing and never
   // truncating it.
   virtual OpenedFile OpenExclusive(const std::string& path) = 0;
+  // The user's own local application-data folder; "" when unknown.
+  virtual std::string LocalAppDataFolder() = 0;
+  // Creates the folder `path`, whose parent exists; true when it exists now.
+  virtual bool CreateFolder(const std::string& path) = 0;
+  // UTF-16 text in code page 932, as the system converts it ('?' for what
+  // the code page lacks).
+  virtual std::string Cp932FromUtf16(std::u16string_view text) = 0;
 };
 
 // Everything the logic may ask of the system, handed in once at start.

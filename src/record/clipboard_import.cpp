@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "core/control_ids.h"
-#include "record/record_line.h"
-
 namespace zeltrand {
 
 namespace {
@@ -55,14 +52,6 @@ MailedRecord FindMailedRecord(std::string_view copied_text) {
   const std::size_t end = cleaned.find(kRecordEnd, start);
   return {ImportCheck::kFound,
           cleaned.substr(start, end == std::string::npos ? std::string::npos : end - start)};
-}
-
-std::string BuildImportHeader(DialogWindow& window) {
-  std::string header;
-  for (int id = ctl::kFirstLabel; id < kUserListLabel; ++id) header += window.GetItemText(id) + ',';
-  header += window.GetItemText(kUserListLabel) + ",,,,,";
-  header += window.GetItemText(kSoftwareListLabel) + "\r\n";
-  return header;
 }
 
 }  // namespace zeltrand

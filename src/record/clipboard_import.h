@@ -13,17 +13,14 @@
 // clang-format off
 //   "会計課7号機", … ,"user01","user02","","","","Sample Editor 2.1","Report Viewer 5.0","LAN Tools","Virus Check 7"
 //
-// It is appended with CR LF. An empty file first gets a header of its own:
-// no PC名, nothing quoted, 20 columns, CR LF:
-//
-//   情報取得時刻,Windows起動時間,WindowsVer,CPU種類､ｽﾋﾟｰﾄﾞ､psn,ﾒﾓﾘの空/全容量,ｼｽﾃﾑHDの空/全容量,GDI、USERﾘｿｰｽ残量,WinSockVer,GetUserName,GetComputerName,gethostname,IPｱﾄﾞﾚｽ,MACｱﾄﾞﾚｽ,ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀ、ﾎﾟｰﾄ,ﾛｸﾞｲﾝ者,,,,,ｲﾝｽﾄｰﾙｿﾌﾄ
 // clang-format on
+//
+// It is appended with CR LF. An empty file first gets the header 記録
+// writes (record_line.h), whose first column is PC名 like the record's.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-#include "platform/window.h"
 
 namespace zeltrand {
 
@@ -42,8 +39,5 @@ struct MailedRecord {
 // `text` without any byte from 0x01 to 0x1F.
 std::string CleanCopiedText(std::string_view text);
 MailedRecord FindMailedRecord(std::string_view copied_text);
-
-// The header line of an imported file, CR LF included.
-std::string BuildImportHeader(DialogWindow& window);
 
 }  // namespace zeltrand

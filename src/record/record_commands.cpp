@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "record/clipboard_import.h"
+#include "record/pending_records.h"
 #include "record/record_file.h"
 #include "record/record_line.h"
 #include "settings/settings_file.h"
@@ -35,6 +36,8 @@ constexpr TextTable<ImportCheck> kImportRefusals = {{
 }};
 
 constexpr std::string_view kRecordNotWritten = "取得情報記録ﾌｧｲﾙに記録できませんでした!";
+constexpr std::string_view kRecordKept = "\nこの記録は保存しておき、次回の記録時に追加します。";
+constexpr std::string_view kRecordNotKept = "\nこの記録は保存もできませんでした。";
 constexpr std::string_view kImportNotWritten = "取得情報記録ﾌｧｲﾙに取り込めませんでした!";
 constexpr std::string_view kClipboardKept = "\nｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容はそのままです。";
 constexpr TextTable<AppendResult> kAppendFailures = {{
@@ -70,18 +73,40 @@ void RecordCommands::Tell(std::string_view text, unsigned style) {
 void RecordCommands::Record() {
   const std::string path = RecordPathText();
   const std::string line = BuildRecordLine(state_, window_, RecordForm::kFile) + '\n';
+  const std::string kept = PendingRecords(services_.files).For(path);
   const AppendResult result =
-      AppendRecord(services_.files, path, BuildRecordHeader(window_), line, "\n");
+      AppendRecord(services_.files, path, BuildRecordHeader(window_), kept + line, "\n");
   const bool opened = result == AppendResult::kWritten || result == AppendResult::kNotWritten;
   if (!opened && state_.record_retry_count < kRetries) {
     WaitForFile();
     return;
   }
   EndEpisode();
-  if (result != AppendResult::kWritten && !EndsByItself()) {
-    Tell(FailureText(kRecordNotWritten, result, path), kMbOk | kMbIconWarning);
+  if (result == AppendResult::kWritten) {
+    NoteWritten(path, !kept.empty());
+  } else {
+    const std::string_view kept_or_not = NoteNotWritten(path, line);
+    if (!(unattended_ && EndsByItself())) {
+      Tell(FailureText(kRecordNotWritten, result, path) + std::string(kept_or_not),
+           kMbOk | kMbIconWarning);
+    }
   }
   ApplyEndHook();
+}
+
+// The kept lines are forgotten only once they are in the file: a crash in
+// between may add one twice, but never loses one.
+void RecordCommands::NoteWritten(const std::string& path, bool pending_added) {
+  if (pending_added) PendingRecords(services_.files).Drop(path);
+  pending_paths_.erase(path);
+  if (pending_paths_.empty()) state_.exit_code &= ~exit_code::kRecordPending;
+}
+
+std::string_view RecordCommands::NoteNotWritten(const std::string& path, const std::string& line) {
+  state_.exit_code |= exit_code::kRecordPending;
+  if (!PendingRecords(services_.files).Keep(path, line)) return kRecordNotKept;
+  pending_paths_.insert(path);
+  return kRecordKept;
 }
 
 void RecordCommands::WaitForFile() {
@@ -112,8 +137,23 @@ bool RecordCommands::EndsByItself() const {
   return state_.auto_flags.exit && !state_.shift_held;
 }
 
+// An exit the user's own 記録 leads to asks, like 終了, before it ends
+// without saving the settings; only the unattended run ends regardless.
 void RecordCommands::ApplyEndHook() {
-  if (EndsByItself() && !exit_left_to_caller_) PressExitUnattended(state_, window_);
+  const bool unattended = std::exchange(unattended_, false);
+  if (!EndsByItself() || exit_left_to_caller_) return;
+  if (unattended) {
+    PressExitUnattended(state_, window_);
+  } else {
+    window_.Press(ctl::kExitButton);
+  }
+}
+
+void RecordCommands::PressUnattended() {
+  unattended_ = true;
+  exit_left_to_caller_ = true;
+  window_.Press(ctl::kRecordButton);
+  exit_left_to_caller_ = false;
 }
 
 // The dialog starts from the default path, or the last one chosen here,
@@ -132,7 +172,7 @@ void RecordCommands::ChooseFile() {
 // goes wrong before, the administrator can press 取込 again.
 void RecordCommands::Import() {
   const std::optional<ClipboardText> copied = window_.ReadClipboardText();
-  if (!copied || copied->text.empty()) {
+  if (!copied) {
     Tell(kClipboardEmpty, kMbOk);
     return;
   }
@@ -144,7 +184,7 @@ void RecordCommands::Import() {
   window_.ShowWaitCursor();
   services_.clock.Sleep(kWaitPauseMs);
   const std::string path = RecordPathText();
-  const AppendResult result = AppendRecord(services_.files, path, BuildImportHeader(window_),
+  const AppendResult result = AppendRecord(services_.files, path, BuildRecordHeader(window_),
                                            found.record + "\r\n", "\r\n");
   if (result != AppendResult::kWritten) {
     Tell(FailureText(kImportNotWritten, result, path) + std::string(kClipboardKept),

@@ -4,11 +4,16 @@
 // 記録 on a busy file starts an episode: the notice counts down 5, 4, 3, 2,
 // 1 while timer 2 presses 記録 again each second, and the sixth failed
 // attempt gives up. RecordRetryCount (AppState::record_retry_count) counts
-// the failed attempts; it is 0 outside an episode. When 記録 is done, by
-// success or not, an unattended run (AutoExit set, Shift not held at start)
-// ends the program.
+// the failed attempts; it is 0 outside an episode. A record that could not
+// be written is kept (pending_records.h) and goes into the file ahead of
+// the next record written there; until then the process exit code carries
+// exit_code::kRecordPending. When 記録 is done, by success or not, with
+// AutoExit set and Shift not held at start, the program ends: silently when
+// the first tick pressed 記録, through the exit button as the user would
+// otherwise.
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -27,15 +32,18 @@ class RecordCommands {
   void ChooseFile();
   void Import();
 
-  // The first tick ends the run itself once the mail is out: a record that
-  // is done while it presses 記録 leaves the exit to it.
-  void LeaveExitToCaller(bool leave) { exit_left_to_caller_ = leave; }
+  // 記録 of the unattended run, pressed by the first tick. The tick ends the
+  // run itself once the mail is out: a record done at once leaves the exit
+  // to it; one that waits for a busy file ends the run when it is done.
+  void PressUnattended();
 
  private:
   void WaitForFile();
   void EndEpisode();
   bool EndsByItself() const;
   void ApplyEndHook();
+  void NoteWritten(const std::string& path, bool pending_added);
+  std::string_view NoteNotWritten(const std::string& path, const std::string& line);
   std::string RecordPathText();
   void Tell(std::string_view text, unsigned style);
 
@@ -43,6 +51,8 @@ class RecordCommands {
   Services& services_;
   DialogWindow& window_;
   bool exit_left_to_caller_ = false;
+  bool unattended_ = false;
+  std::set<std::string> pending_paths_;  // record files this run kept lines for
 };
 
 }  // namespace zeltrand

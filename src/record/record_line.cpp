@@ -20,7 +20,10 @@ bool IsControlByte(char c) {
 
 void AppendColumn(std::string& line, std::string_view text) {
   line += '"';
-  for (const char c : text) line += IsControlByte(c) ? ' ' : c;
+  for (const char c : text) {
+    if (c == '"') line += '"';  // doubled, so a spreadsheet reads it as part of the text
+    line += IsControlByte(c) ? ' ' : c;
+  }
   line += "\",";
 }
 

@@ -1,6 +1,7 @@
 // The record of one PC: one line of the shared CSV file, and the body of the
 // mail that carries it to the administrator. Every column is a quoted text
-// and a comma, the last one too; nothing inside is escaped or doubled. The
+// and a comma, the last one too; a double quote inside a text is doubled, as
+// spreadsheets and CSV readers expect, and control bytes become blanks. The
 // columns: PC名, the fourteen fields, always five users, then one per
 // installed program. A PC with two users and four programs, in file form:
 //

@@ -10,7 +10,15 @@ CRLF_SETTINGS = sjis(
     "[mail]\r\nSmtp=taro@example.jp\r\nMailTo=admin@example.jp\r\nMyMailServerIP=mail\r\n\r\n"
     "[file]\r\nRecFile=\\\\server\\共有\\表.csv\r\n\r\n[auto]\r\nStart=1\r\nRec=\r\nMail=\r\nEnd=1\r\n")
 
+# The settings with Japanese names and values, for the files saved in UTF-16
+# or UTF-8 with a byte-order mark, as Notepad saves "Unicode" and "UTF-8".
+UNICODE_SETTINGS = (CRLF_SETTINGS.decode("cp932") + "[日本語]\r\n表示=ｿﾌﾄ表 ２\r\n"
+                    "long=" + "あ" * 200 + "\r\nlonger=" + "x" * 300 + "\r\n")
+
 CORPUS = [
+    ("utf16le.ini", b"\xff\xfe" + UNICODE_SETTINGS.encode("utf-16-le")),
+    ("utf16be.ini", b"\xfe\xff" + UNICODE_SETTINGS.encode("utf-16-be")),
+    ("utf8-bom-japanese.ini", b"\xef\xbb\xbf" + UNICODE_SETTINGS.encode("utf-8")),
     ("written.ini", CRLF_SETTINGS),
     ("lf.ini", CRLF_SETTINGS.replace(b"\r\n", b"\n").rstrip(b"\n")),
     ("cr.ini", CRLF_SETTINGS.replace(b"\r\n", b"\r")),

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "support/utf16.h"
 
 namespace zeltrand::testing {
 
@@ -53,6 +54,12 @@ class FakeFiles : public Files {
   std::vector<std::string> open_attempts;
 
   OpenedFile OpenExclusive(const std::string& path) override;
+
+  std::string local_app_data = "C:\\Users\\taro\\AppData\\Local";
+  std::set<std::string> folders;
+  std::string LocalAppDataFolder() override { return local_app_data; }
+  bool CreateFolder(const std::string& path) override { return folders.insert(path), true; }
+  std::string Cp932FromUtf16(std::u16string_view text) override { return utf16::ToCp932(text); }
 };
 
 class FakeAppendFile : public AppendFile {

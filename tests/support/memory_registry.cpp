@@ -42,39 +42,67 @@ char16_t WineLower(char16_t c) {
   return c;
 }
 
-std::u16string OrderOf(std::string_view name) {
-  std::u16string order;
-  if (auto wide = utf16::FromCp932(name)) {
-    order = std::move(*wide);
-  } else {
-    // Not code page 932: keep the bytes apart from real characters, in a
-    // private-use range, so the name still sorts and matches consistently.
-    for (const char b : name)
-      order += static_cast<char16_t>(0xF700 + static_cast<unsigned char>(b));
+// A code page 932 name as the system holds it.
+std::u16string WideOf(std::string_view name) {
+  if (auto wide = utf16::FromCp932(name)) return std::move(*wide);
+  // Not code page 932: keep the bytes apart from real characters, in a
+  // private-use range, so the name still sorts and matches consistently.
+  std::u16string wide;
+  for (const char b : name) wide += static_cast<char16_t>(0xF700 + static_cast<unsigned char>(b));
+  return wide;
+}
+
+// The name the ANSI calls report for `wide`.
+std::string NarrowOf(std::u16string_view wide) {
+  std::string bytes;
+  for (const char16_t c : wide) {
+    if (c < 0xF700 || c > 0xF7FF) return utf16::ToCp932(wide);
+    bytes += static_cast<char>(c - 0xF700);
   }
-  for (char16_t& c : order) c = WineLower(c);
-  return order;
+  return bytes;
+}
+
+std::u16string Lowered(std::u16string name) {
+  for (char16_t& c : name) c = WineLower(c);
+  return name;
+}
+
+std::u16string OrderOf(std::string_view name) {
+  return Lowered(WideOf(name));
 }
 
 // Splits at the backslashes that separate names; the second byte of a
 // double-byte character such as 表 (95 5C) is part of its name.
-std::optional<std::vector<std::string>> SplitPath(std::string_view path) {
+std::optional<std::vector<std::u16string>> SplitPath(std::string_view path) {
   if (path.starts_with('\\')) return std::nullopt;
-  std::vector<std::string> parts;
+  std::vector<std::u16string> parts;
   std::string part;
+  const auto flush = [&] {
+    if (!part.empty()) parts.push_back(WideOf(part));
+    part.clear();
+  };
   for (std::size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
     if (cp932::IsLeadByte(c) && i + 1 < path.size()) {
       part += path[i];
       part += path[++i];
     } else if (c == '\\') {
-      if (!part.empty()) parts.push_back(std::move(part));
-      part.clear();
+      flush();
     } else {
       part += path[i];
     }
   }
-  if (!part.empty()) parts.push_back(std::move(part));
+  flush();
+  return parts;
+}
+
+std::vector<std::u16string> SplitWidePath(std::u16string_view path) {
+  std::vector<std::u16string> parts;
+  while (!path.empty()) {
+    const std::size_t cut = std::min(path.find(u'\\'), path.size());
+    if (cut > 0) parts.emplace_back(path.substr(0, cut));
+    path.remove_prefix(std::min(cut + 1, path.size()));
+  }
   return parts;
 }
 
@@ -91,19 +119,19 @@ const std::u16string& ValueOrder(const Node::Value& value) {
   return value.order;
 }
 
-std::shared_ptr<Node> Child(const Node& node, std::string_view name) {
-  const std::u16string order = OrderOf(name);
+std::shared_ptr<Node> Child(const Node& node, const std::u16string& name) {
+  const std::u16string order = Lowered(name);
   auto it = LowerBound(node.subkeys, order, SubkeyOrder);
   if (it == node.subkeys.end() || (*it)->order != order) return nullptr;
   return *it;
 }
 
-std::shared_ptr<Node> ChildOrNew(Node& node, std::string_view name) {
-  const std::u16string order = OrderOf(name);
+std::shared_ptr<Node> ChildOrNew(Node& node, const std::u16string& name) {
+  const std::u16string order = Lowered(name);
   auto it = LowerBound(node.subkeys, order, SubkeyOrder);
   if (it != node.subkeys.end() && (*it)->order == order) return *it;
   auto child = std::make_shared<Node>();
-  child->name = name;
+  child->name = NarrowOf(name);
   child->order = order;
   node.subkeys.insert(it, child);
   return child;
@@ -119,6 +147,17 @@ const Node::Value* FindValue(const Node& node, std::string_view name) {
 class MemoryKey : public RegistryKey {
  public:
   explicit MemoryKey(std::shared_ptr<Node> node) : node_(std::move(node)) {}
+
+  std::unique_ptr<RegistryKey> Open(std::string_view path) override {
+    auto parts = SplitPath(path);
+    if (!parts) return nullptr;
+    std::shared_ptr<Node> node = node_;
+    for (const std::u16string& part : *parts) {
+      node = Child(*node, part);
+      if (!node) return nullptr;
+    }
+    return std::make_unique<MemoryKey>(std::move(node));
+  }
 
   std::optional<std::string> SubkeyName(std::uint32_t index) override {
     if (index >= node_->subkeys.size()) return std::nullopt;
@@ -166,11 +205,11 @@ class MemoryKey : public RegistryKey {
   std::shared_ptr<Node> node_;
 };
 
-bool IsSoftware(std::string_view name) {
-  return OrderOf(name) == u"software";
+bool IsSoftware(const std::u16string& name) {
+  return Lowered(name) == u"software";
 }
-bool IsWow6432Node(std::string_view name) {
-  return OrderOf(name) == u"wow6432node";
+bool IsWow6432Node(const std::u16string& name) {
+  return Lowered(name) == u"wow6432node";
 }
 
 }  // namespace
@@ -182,54 +221,53 @@ MemoryRegistry::MemoryRegistry()
 
 MemoryRegistry::~MemoryRegistry() = default;
 
-std::shared_ptr<Node> MemoryRegistry::Find(RegRoot root, std::string_view path) const {
-  auto parts = SplitPath(path);
-  if (!parts) return nullptr;
-  std::shared_ptr<Node> node = root == RegRoot::kLocalMachine  ? local_machine_
-                               : root == RegRoot::kCurrentUser ? current_user_
-                                                               : users_;
-  for (const std::string& part : *parts) {
+std::shared_ptr<Node> MemoryRegistry::RootNode(RegRoot root) const {
+  return root == RegRoot::kLocalMachine  ? local_machine_
+         : root == RegRoot::kCurrentUser ? current_user_
+                                         : users_;
+}
+
+std::shared_ptr<Node> MemoryRegistry::Find(RegRoot root, const Parts& parts) const {
+  std::shared_ptr<Node> node = RootNode(root);
+  for (const std::u16string& part : parts) {
     node = Child(*node, part);
     if (!node) return nullptr;
   }
   return node;
 }
 
-std::shared_ptr<Node> MemoryRegistry::Create(RegRoot root, std::string_view path) {
-  auto parts = SplitPath(path);
-  std::shared_ptr<Node> node = root == RegRoot::kLocalMachine  ? local_machine_
-                               : root == RegRoot::kCurrentUser ? current_user_
-                                                               : users_;
-  if (!parts) return node;
-  for (const std::string& part : *parts) node = ChildOrNew(*node, part);
+std::shared_ptr<Node> MemoryRegistry::Create(RegRoot root, const Parts& parts) {
+  std::shared_ptr<Node> node = RootNode(root);
+  for (const std::u16string& part : parts) node = ChildOrNew(*node, part);
   return node;
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::Open(RegRoot root, std::string_view path,
                                                   RegView view) {
-  std::string redirected;
+  auto parts = SplitPath(path);
+  if (!parts) return nullptr;
   if (view == RegView::k32Bit && root == RegRoot::kLocalMachine &&
-      Find(root, "Software\\Wow6432Node")) {
-    auto parts = SplitPath(path);
-    if (parts && !parts->empty() && IsSoftware((*parts)[0]) &&
-        (parts->size() == 1 || !IsWow6432Node((*parts)[1]))) {
-      parts->insert(parts->begin() + 1, "Wow6432Node");
-      for (const std::string& part : *parts) redirected += part + '\\';
-      path = redirected;
-    }
+      Find(root, {u"Software", u"Wow6432Node"}) && !parts->empty() && IsSoftware((*parts)[0]) &&
+      (parts->size() == 1 || !IsWow6432Node((*parts)[1]))) {
+    parts->insert(parts->begin() + 1, u"Wow6432Node");
   }
-  auto node = Find(root, path);
+  auto node = Find(root, *parts);
   if (!node) return nullptr;
   return std::make_unique<MemoryKey>(std::move(node));
 }
 
 void MemoryRegistry::AddKey(RegRoot root, std::string_view path) {
-  Create(root, path);
+  if (auto parts = SplitPath(path)) Create(root, *parts);
 }
 
 void MemoryRegistry::SetValue(RegRoot root, std::string_view path, std::string_view name,
                               RegType type, std::string_view data) {
-  Node& node = *Create(root, path);
+  SetValue(root, SplitPath(path).value_or(Parts{}), name, type, data);
+}
+
+void MemoryRegistry::SetValue(RegRoot root, const Parts& parts, std::string_view name, RegType type,
+                              std::string_view data) {
+  Node& node = *Create(root, parts);
   const std::u16string order = OrderOf(name);
   auto it = LowerBound(node.values, order, ValueOrder);
   if (it == node.values.end() || it->order != order) {
@@ -254,21 +292,25 @@ void MemoryRegistry::SetDword(RegRoot root, std::string_view path, std::string_v
 }
 
 void MemoryRegistry::DeleteKey(RegRoot root, std::string_view path) {
-  auto parts = SplitPath(path);
-  if (!parts || parts->empty()) return;  // a root cannot be deleted
-  const std::string leaf = parts->back();
-  parts->pop_back();
-  std::string parent_path;
-  for (const std::string& part : *parts) parent_path += part + '\\';
-  auto parent = Find(root, parent_path);
+  DeleteKey(root, SplitPath(path).value_or(Parts{}));
+}
+
+void MemoryRegistry::DeleteKey(RegRoot root, Parts parts) {
+  if (parts.empty()) return;  // a root cannot be deleted
+  const std::u16string order = Lowered(parts.back());
+  parts.pop_back();
+  auto parent = Find(root, parts);
   if (!parent) return;
-  const std::u16string order = OrderOf(leaf);
   auto it = LowerBound(parent->subkeys, order, SubkeyOrder);
   if (it != parent->subkeys.end() && (*it)->order == order) parent->subkeys.erase(it);
 }
 
 void MemoryRegistry::DeleteValue(RegRoot root, std::string_view path, std::string_view name) {
-  auto node = Find(root, path);
+  if (auto parts = SplitPath(path)) DeleteValue(root, *parts, name);
+}
+
+void MemoryRegistry::DeleteValue(RegRoot root, const Parts& parts, std::string_view name) {
+  auto node = Find(root, parts);
   if (!node) return;
   const std::u16string order = OrderOf(name);
   auto it = LowerBound(node->values, order, ValueOrder);
@@ -280,18 +322,19 @@ bool MemoryRegistry::LoadRegText(std::string_view file_bytes) {
   load_error_ = parsed.error;
   if (!parsed.ok()) return false;
   for (const reg_file::Edit& edit : parsed.edits) {
+    const Parts parts = SplitWidePath(edit.wide_path);
     switch (edit.kind) {
       case reg_file::Edit::Kind::kAddKey:
-        AddKey(edit.root, edit.path);
+        Create(edit.root, parts);
         break;
       case reg_file::Edit::Kind::kDeleteKey:
-        DeleteKey(edit.root, edit.path);
+        DeleteKey(edit.root, parts);
         break;
       case reg_file::Edit::Kind::kSetValue:
-        SetValue(edit.root, edit.path, edit.name, edit.type, edit.data);
+        SetValue(edit.root, parts, edit.name, edit.type, edit.data);
         break;
       case reg_file::Edit::Kind::kDeleteValue:
-        DeleteValue(edit.root, edit.path, edit.name);
+        DeleteValue(edit.root, parts, edit.name);
         break;
     }
   }

@@ -16,12 +16,17 @@
 //   are ignored, as Wine ignores them.
 // - HKEY_USERS\S-1-5-21-0-0-0-1000 is not tied to HKEY_CURRENT_USER here
 //   as it is in Wine.
+// - A key keeps its name as a .reg file in UTF-16 spells it. A character
+//   code page 932 lacks shows as '?' in the name the key reports, and a
+//   path spelt with that '?' does not open the key, as on Windows; the key
+//   still opens through its parent with RegistryKey::Subkey.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -56,8 +61,14 @@ class MemoryRegistry : public Registry {
   struct Node;
 
  private:
-  std::shared_ptr<Node> Find(RegRoot root, std::string_view path) const;
-  std::shared_ptr<Node> Create(RegRoot root, std::string_view path);
+  using Parts = std::vector<std::u16string>;
+  std::shared_ptr<Node> RootNode(RegRoot root) const;
+  std::shared_ptr<Node> Find(RegRoot root, const Parts& parts) const;
+  std::shared_ptr<Node> Create(RegRoot root, const Parts& parts);
+  void DeleteKey(RegRoot root, Parts parts);
+  void SetValue(RegRoot root, const Parts& parts, std::string_view name, RegType type,
+                std::string_view data);
+  void DeleteValue(RegRoot root, const Parts& parts, std::string_view name);
 
   std::shared_ptr<Node> local_machine_;
   std::shared_ptr<Node> current_user_;

@@ -141,11 +141,13 @@ class Parser {
     edit.kind = remove ? Edit::Kind::kDeleteKey : Edit::Kind::kAddKey;
     edit.root = *root;
     edit.path = utf16::ToCp932(path);
+    edit.wide_path = path;
     // Wine skips the values that follow a deleted key until the next key.
     key_seen_ = true;
     has_key_ = !remove;
     key_root_ = edit.root;
     key_path_ = edit.path;
+    key_wide_path_ = edit.wide_path;
     edits_.push_back(std::move(edit));
     return true;
   }
@@ -169,6 +171,7 @@ class Parser {
     edit.kind = Edit::Kind::kSetValue;
     edit.root = key_root_;
     edit.path = key_path_;
+    edit.wide_path = key_wide_path_;
     edit.name = utf16::ToCp932(name);
     if (!ValueData(line, edit)) return false;
     if (hex_pending_) {
@@ -271,6 +274,7 @@ class Parser {
   bool has_key_ = false;
   RegRoot key_root_ = RegRoot::kLocalMachine;
   std::string key_path_;
+  std::u16string key_wide_path_;
   bool hex_pending_ = false;
   Edit pending_;
   std::vector<Edit> edits_;

@@ -35,8 +35,9 @@ struct Edit {
   enum class Kind { kAddKey, kDeleteKey, kSetValue, kDeleteValue };
   Kind kind = Kind::kAddKey;
   RegRoot root = RegRoot::kLocalMachine;
-  std::string path;  // code page 932, relative to the root
-  std::string name;  // values only; "" is the default value
+  std::string path;          // code page 932, relative to the root
+  std::u16string wide_path;  // the same as the file spells it
+  std::string name;          // values only; "" is the default value
   RegType type = RegType::kNone;
   std::string data;
 };

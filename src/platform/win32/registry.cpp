@@ -61,6 +61,14 @@ class Win32Key : public RegistryKey {
   Win32Key(const Win32Key&) = delete;
   Win32Key& operator=(const Win32Key&) = delete;
 
+  std::unique_ptr<RegistryKey> Open(std::string_view path) override {
+    HKEY child = nullptr;
+    if (RegOpenKeyExW(key_, Widen(path).c_str(), 0, access_, &child) != ERROR_SUCCESS) {
+      return nullptr;
+    }
+    return std::make_unique<Win32Key>(child, access_);
+  }
+
   std::optional<RegSubkey> Subkey(std::uint32_t index) override {
     const std::optional<std::wstring> name = SubkeyWideName(index);
     if (!name) return std::nullopt;

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/win32/text.h"
 
@@ -58,18 +61,46 @@ std::optional<std::string> Win32Files::ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-// The new content goes into a file of its own beside the old one, which it
-// replaces in one step: a full disk or a crash half-way leaves the old file
-// whole. The temporary name carries the process id, since several copies of
-// the program may share one folder and exit at the same moment.
-bool Win32Files::WriteWholeFile(const std::string& path, std::string_view bytes) {
-  const std::wstring target = Widen(path);
-  const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+namespace {
+
+// The folder part of `path`, "." when it has none.
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return L".";
+  return path.substr(0, cut == 0 || path[cut - 1] == L':' ? cut + 1 : cut);
+}
+
+bool WriteInto(HANDLE file, std::string_view bytes) {
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
   CloseHandle(file);
+  return written;
+}
+
+bool WriteInPlace(const std::wstring& target, std::string_view bytes) {
+  return WriteInto(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr),
+                   bytes);
+}
+
+}  // namespace
+
+// The new content goes into a file of its own beside the old one, which it
+// replaces in one step: a full disk or a crash half-way leaves the old file
+// whole. The system names the temporary file, unique in that folder, so
+// copies of the program on PCs that share the folder and exit together
+// never write into one another's. A folder that lets nobody create files,
+// where the file itself may still be written, gets the content in place.
+bool Win32Files::WriteWholeFile(const std::string& path, std::string_view bytes) {
+  const std::wstring target = Widen(path);
+  std::wstring temp(MAX_PATH, L'\0');
+  if (GetTempFileNameW(FolderOf(target).c_str(), L"Zel", 0, temp.data()) == 0) {
+    return WriteInPlace(target, bytes);
+  }
+  temp.resize(wcslen(temp.c_str()));
+  const bool written = WriteInto(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                                 bytes);
   if (written) {
     for (int attempt = 0; attempt < 10; ++attempt) {
       if (MoveFileExW(temp.c_str(), target.c_str(),
@@ -83,6 +114,24 @@ bool Win32Files::WriteWholeFile(const std::string& path, std::string_view bytes)
   }
   DeleteFileW(temp.c_str());
   return false;
+}
+
+std::string Win32Files::LocalAppDataFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+                              folder.data()))) {
+    return {};
+  }
+  folder.resize(wcslen(folder.c_str()));
+  return Narrow(folder);
+}
+
+bool Win32Files::CreateFolder(const std::string& path) {
+  return CreateDirectoryW(Widen(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::string Win32Files::Cp932FromUtf16(std::u16string_view text) {
+  return Narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
 }
 
 namespace {

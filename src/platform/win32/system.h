@@ -16,6 +16,9 @@ class Win32Files final : public Files {
   std::optional<std::string> ReadWholeFile(const std::string& path) override;
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
   OpenedFile OpenExclusive(const std::string& path) override;
+  std::string LocalAppDataFolder() override;
+  bool CreateFolder(const std::string& path) override;
+  std::string Cp932FromUtf16(std::u16string_view text) override;
 };
 
 }  // namespace zeltrand::win32

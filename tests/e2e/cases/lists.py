@@ -98,6 +98,16 @@ def case_lists_show_the_fixture_users_and_programs_in_order(z):
         exit_program(z)
 
 
+def case_programs_named_outside_the_code_page_are_all_listed(z):
+    with Imported(z, "uninstall_unicode.reg"):
+        z.start()
+        shown = z.items(SOFTWARE_LIST)
+        print("list 15: %r" % shown)
+        # A character code page 932 lacks shows as its nearest letter or "?".
+        expect_equal(shown, ["Cafe App", "Tool?", "波?ダッシュ 1.0", "表計算ソフト"], "list 15")
+        exit_program(z)
+
+
 def case_mac_address_has_its_form_and_survives_a_recollect(z):
     z.start()
     first = z.text(MAC_FIELD)

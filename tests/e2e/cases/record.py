@@ -5,6 +5,10 @@ The expected bytes come from tests/fixtures/record/ (shared with the unit
 tests) and, for the line of the PC under test, from what its dialog shows.
 """
 
+import csv
+import io
+import os
+import pwd
 import re
 import shutil
 import subprocess
@@ -32,6 +36,7 @@ IDCANCEL = 2
 WS_VISIBLE = 0x10000000
 WAITING = "取得情報記録ﾌｧｲﾙ空き待ち中..."
 TITLE = "Zeltrand v0.90 2003.1.17"
+KEPT = "\nこの記録は保存しておき、次回の記録時に追加します。"
 EMPTY_CLIPBOARD = ("ｸﾘｯﾌﾟﾎﾞｰﾄﾞは空です。\n"
                    "Zeltrand情報をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰしてから実行して下さい。")
 PCS_AT_ONCE = 20
@@ -44,9 +49,19 @@ def fixture(name):
 
 
 def column(text):
-    """One column as the program writes it: control bytes become blanks."""
+    """One column as the program writes it: control bytes become blanks,
+    double quotes are doubled."""
     data = bytes(0x20 if b < 0x20 or b == 0x7F else b for b in text.encode("cp932"))
-    return b'"' + data + b'",'
+    return b'"' + data.replace(b'"', b'""') + b'",'
+
+
+def kept_lines(z, path):
+    """The lines the program keeps for the record file `path`, LF included."""
+    pending = (Path(z.session.env["WINEPREFIX"]) / "drive_c" / "users" /
+               pwd.getpwuid(os.getuid()).pw_name / "AppData/Local/Zeltrand/pending.csv")
+    prefix = windows_path(path).encode("cp932") + b"\t"
+    lines = pending.read_bytes().splitlines(keepends=True) if pending.exists() else []
+    return [line[len(prefix):] for line in lines if line.startswith(prefix)]
 
 
 def started(z):
@@ -56,11 +71,14 @@ def started(z):
     wait_until(lambda: z.text(CPU_FIELD) != "計測中...", 20, "the CPU field")
 
 
+def shown_texts(z):
+    users = (z.items(14) + [""] * 5)[:5]
+    return [z.text(PC_NAME_EDIT)] + [z.text(n) for n in range(14)] + users + z.items(15)
+
+
 def shown_line(z):
     """The file-form record of what the dialog shows, LF included."""
-    users = (z.items(14) + [""] * 5)[:5]
-    texts = [z.text(PC_NAME_EDIT)] + [z.text(n) for n in range(14)] + users + z.items(15)
-    return b"".join(column(t) for t in texts) + b"\n"
+    return b"".join(column(t) for t in shown_texts(z)) + b"\n"
 
 
 def default_record_file(z):
@@ -152,10 +170,14 @@ class Holder:
 
 def case_record_on_an_empty_file_writes_the_header_and_the_line(z):
     started(z)
-    z.settext(PC_NAME_EDIT, "会計課7号機")
+    z.settext(PC_NAME_EDIT, '会計課 "7号機", 2F')
     expected = fixture("header.csv") + shown_line(z)
     z.click(RECORD_BUTTON)
-    expect_equal(wait_for_lines(default_record_file(z), 2), expected, "the new record file")
+    written = wait_for_lines(default_record_file(z), 2)
+    expect_equal(written, expected, "the new record file")
+    # A CSV reader takes every column back as the text that went in.
+    rows = list(csv.reader(io.StringIO(written.decode("cp932"), newline="")))
+    expect_equal(rows[1], shown_texts(z) + [""], "the record as a CSV reader reads it")
     z.no_msgbox(within=0.5)
     z.click(EXIT_BUTTON)
     expect_equal(z.wait_exit(), 0, "exit code")
@@ -209,7 +231,7 @@ def case_record_waits_out_a_file_held_for_three_seconds(z):
     expect_equal(z.wait_exit(), 0, "exit code")
 
 
-def case_record_gives_up_on_a_file_held_for_good_and_says_so(z):
+def case_record_gives_up_on_a_file_held_for_good_keeps_the_line_and_says_so(z):
     started(z)
     path = default_record_file(z)
     holder = Holder(z, path)
@@ -221,28 +243,37 @@ def case_record_gives_up_on_a_file_held_for_good_and_says_so(z):
         box = z.msgbox(timeout=5)
         expect_equal(box.caption, TITLE, "caption")
         expect_equal(box.text, "取得情報記録ﾌｧｲﾙに記録できませんでした!\nﾌｧｲﾙが他で使用中です。\n"
-                     + z.text(RECORD_PATH_EDIT), "message")
+                     + z.text(RECORD_PATH_EDIT) + KEPT, "message")
         expect_equal(path.read_bytes(), b"", "the record file")
+        expect_equal(kept_lines(z, path), [shown_line(z)], "the kept line")
         z.answer("IDOK")
     finally:
         holder.stop()
     expect(z.running(), "the program ended")
     z.click(EXIT_BUTTON)
-    expect_equal(z.wait_exit(), 0, "exit code")
+    expect_equal(z.wait_exit(), 2, "exit code with the record kept")
 
 
-def case_record_unattended_on_a_file_held_for_good_ends_silently(z):
+def case_record_unattended_on_a_file_held_for_good_keeps_it_for_the_next_run(z):
     path = default_record_file(z)
     z.place("Zeltrand.ini", b"[auto]\r\nRec=1\r\nEnd=1\r\n")
     holder = Holder(z, path)
     try:
         began = time.monotonic()
         z.start()
-        expect_equal(z.wait_exit(timeout=20), 0, "exit code")
+        expect_equal(z.wait_exit(timeout=20), 2, "exit code with the record kept")
         print("gave up and ended %.1f s after the start" % (time.monotonic() - began))
         expect_equal(path.read_bytes(), b"", "the record file")
     finally:
         holder.stop()
+    kept = kept_lines(z, path)
+    expect(len(kept) == 1 and RECORD_LINE.match(kept[0][:-1]), "kept lines: %r" % kept)
+    z.start()
+    expect_equal(z.wait_exit(timeout=20), 0, "exit code of the second run")
+    lines = path.read_bytes()[len(fixture("header.csv")):].splitlines(keepends=True)
+    expect(len(lines) == 2 and lines[0] == kept[0] and RECORD_LINE.match(lines[1][:-1]),
+           "not the kept line, then a new one: %r" % lines)
+    expect_equal(kept_lines(z, path), [], "lines still kept")
 
 
 def write_pc_folder(folder, exe, shared_file):
@@ -414,7 +445,7 @@ def case_import_writes_the_mailed_record_and_empties_the_clipboard(z):
     path = default_record_file(z)
     z.clip_set(mailed_text())
     z.click(IMPORT_BUTTON)
-    expected = fixture("import_header.csv") + fixture("worked_example_imported.csv")
+    expected = fixture("header.csv") + fixture("worked_example_imported.csv")
     expect_equal(wait_for_lines(path, 2), expected, "the record file")
     code, data = z.driver.run("clip-get", check=False)
     expect(code != 0 or data == b"", "the clipboard still holds %r" % data[:80])
@@ -444,7 +475,7 @@ def case_import_into_a_busy_file_says_so_and_keeps_the_clipboard(z):
     finally:
         holder.stop()
     z.click(IMPORT_BUTTON)
-    expected = fixture("import_header.csv") + fixture("worked_example_imported.csv")
+    expected = fixture("header.csv") + fixture("worked_example_imported.csv")
     expect_equal(wait_for_lines(path, 2), expected, "the record file once it is free")
     z.click(EXIT_BUTTON)
     expect_equal(z.wait_exit(), 0, "exit code")

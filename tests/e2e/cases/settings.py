@@ -14,6 +14,8 @@ from zeltrand_e2e import CaseFailure, expect, expect_equal, wait_until
 SENDER_EDIT, SERVER_EDIT, RECIPIENT_EDIT, RECORD_EDIT = 17, 18, 19, 20
 CHECK_BOXES = (28, 29, 30, 31)
 EXIT_BUTTON = 27
+RECORD_BUTTON = 24
+AUTO_EXIT_CHECK = 31
 CANNOT_SAVE = "Zeltrand.iniﾌｧｲﾙのｵｰﾌﾟﾝに失敗!\n設定を保存せずに終了しますか?"
 
 
@@ -28,10 +30,19 @@ def names_in(data):
     return sorted(sections), sorted(keys)
 
 
+def as_cp932(data):
+    """A corpus file's text as code page 932, whatever it was saved as."""
+    for mark, codec in ((b"\xff\xfe", "utf-16"), (b"\xfe\xff", "utf-16"),
+                        (b"\xef\xbb\xbf", "utf-8-sig")):
+        if data.startswith(mark):
+            return data.decode(codec).encode("cp932")
+    return data
+
+
 def queries_for_corpus():
     lines = []
     for file_name, data in CORPUS:
-        sections, keys = names_in(data)
+        sections, keys = names_in(as_cp932(data))
         for section, key in itertools.product(sections, keys):
             if section.strip() and key.strip():
                 lines.append((file_name.encode(), section, key))
@@ -121,6 +132,15 @@ def case_automatic_exit_ends_by_itself_and_rewrites_the_settings(z):
                  "Zeltrand.ini")
 
 
+def case_automatic_exit_read_from_a_utf16_settings_file(z):
+    z.place("Zeltrand.ini", b"\xff\xfe" + "[file]\r\nRecFile=棚卸.csv\r\n[auto]\r\nEnd=1\r\n"
+            .encode("utf-16-le"))
+    z.start()
+    expect_equal(z.wait_exit(timeout=20), 0, "exit code")
+    expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
+                 expected_settings(record="棚卸.csv", flags="   1"), "Zeltrand.ini")
+
+
 class ReadOnlyFolder:
     """The case's program folder seen through a read-only bind mount, like a
     write-protected share: the program runs from it and every write fails."""
@@ -139,7 +159,8 @@ class ReadOnlyFolder:
 
     def __exit__(self, *exc):
         self.z.kill()
-        subprocess.run(["umount", str(self.mount)], check=False)
+        # Lazily: a Wine process that outlives the failed case may still sit in it.
+        subprocess.run(["umount", "--lazy", str(self.mount)], check=False)
 
 
 def case_unwritable_settings_ask_before_ending_without_saving(z):
@@ -152,10 +173,22 @@ def case_unwritable_settings_ask_before_ending_without_saving(z):
         expect_equal(box.caption, "Zeltrand v0.90 2003.1.17", "caption")
         expect_equal(box.text, CANNOT_SAVE, "message")
         expect_equal(sorted(i for i, _ in box.buttons), [6, 7], "Yes and No")
+        z.answer("IDNO")
+        z.click(AUTO_EXIT_CHECK)
+        z.click(EXIT_BUTTON)
+        box = z.msgbox()
         z.screenshot("question")
         z.answer("IDNO")
         expect(z.running(), "the program ended after No")
         expect_equal(z.text(RECORD_EDIT), "keep.csv", "dialog still there")
+        # 自動終了 ticked before the No: the user's 記録 still does not end it.
+        record_file = z.folder / "elsewhere.csv"
+        z.settext(RECORD_EDIT, windows_path(record_file))
+        z.click(RECORD_BUTTON)
+        wait_until(lambda: record_file.exists() and record_file.read_bytes().count(b"\n") == 2,
+                   10, "the record")
+        z.no_msgbox(within=1.0)
+        expect(z.running(), "a 記録 after the No ended the program")
         z.sysclose()
         z.msgbox()
         z.answer("IDYES")

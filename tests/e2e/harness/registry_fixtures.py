@@ -9,10 +9,19 @@ SECTION = re.compile(r"^\[(.+)\]$")
 VALUE = re.compile(r'^"((?:[^"\\]|\\.)*)"=')
 
 
+UTF16_MARK = b"\xff\xfe"
+
+
+def is_utf16(reg_file):
+    return reg_file.read_bytes().startswith(UTF16_MARK)
+
+
 def reg_sections(reg_file):
-    """The keys a REGEDIT4 fixture writes, each with the value names it sets."""
+    """The keys a fixture writes, each with the value names it sets."""
+    data = reg_file.read_bytes()
+    text = data[2:].decode("utf-16-le") if is_utf16(reg_file) else data.decode("cp932")
     sections = []
-    for line in reg_file.read_bytes().decode("cp932").splitlines():
+    for line in text.splitlines():
         if SECTION.match(line):
             sections.append((SECTION.match(line).group(1), []))
         elif VALUE.match(line) and sections:
@@ -27,13 +36,17 @@ class Imported:
     def __init__(self, z, name, shared_keys=()):
         self.z = z
         self.undo = z.folder / ("undo-" + name)
-        lines = ["REGEDIT4", ""]
+        # Undone in the fixture's own form, so that every name survives.
+        unicode = is_utf16(FIXTURES / name)
+        lines = ["Windows Registry Editor Version 5.00" if unicode else "REGEDIT4", ""]
         for key, values in reg_sections(FIXTURES / name):
             if key in shared_keys:
                 lines += ["[%s]" % key] + ['"%s"=-' % value for value in values] + [""]
             else:
                 lines += ["[-%s]" % key, ""]
-        self.undo.write_bytes("\r\n".join(lines).encode("cp932"))
+        text = "\r\n".join(lines)
+        self.undo.write_bytes(UTF16_MARK + text.encode("utf-16-le") if unicode
+                              else text.encode("cp932"))
         z.import_reg(FIXTURES / name)
 
     def __enter__(self):

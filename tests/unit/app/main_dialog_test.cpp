@@ -240,6 +240,20 @@ TEST(ExitCommand, AUserExitAfterAnUnattendedOneStillAsks) {
   EXPECT_EQ(h.window.messages.size(), 1u);
 }
 
+// 自動終了 ticked, then No to ending without saving: a later 記録 must not
+// end the program unasked.
+TEST(ExitCommand, ADeclinedExitLeavesTheLoadedFlagsSoALaterRecordDoesNotEnd) {
+  DialogHarness h;
+  h.files.unwritable.insert("C:\\Tools\\Zeltrand.ini");
+  h.dialog.OnInit();
+  h.window.SetCheck(31, true);
+  h.dialog.OnCommand(27);
+  h.dialog.OnCommand(24);
+  EXPECT_EQ(h.window.messages.size(), 1u);
+  EXPECT_EQ(h.window.end_calls, 0);
+  EXPECT_FALSE(h.state.auto_flags.exit);
+}
+
 // What each command id visibly does, with the later commands' work not yet
 // there: the busy prelude, the re-collection, the exit.
 struct CommandCase {

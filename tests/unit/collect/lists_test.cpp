@@ -4,6 +4,7 @@
 
 #include "support/fake_services.h"
 #include "support/fake_window.h"
+#include "support/utf16.h"
 
 namespace zeltrand::testing {
 namespace {
@@ -40,6 +41,15 @@ std::string Repeat(std::string_view piece, int times) {
   std::string text;
   for (int i = 0; i < times; ++i) text += piece;
   return text;
+}
+
+// Each program is listed, its name as code page 932 shows it.
+TEST(InstalledSoftware, NamesOutsideTheCodePageAreListedToo) {
+  ListHarness h;
+  h.Load("uninstall_unicode.reg");
+  const Names expected = {utf16::ToCp932(u"Caf\u00e9 App"), utf16::ToCp932(u"Tool\u2122"),
+                          utf16::ToCp932(u"波\u301cダッシュ 1.0"), "表計算ソフト"};
+  EXPECT_EQ(h.Softs(), expected);
 }
 
 TEST(LoginUsers, NtProfilesGiveTheFolderNamesWithoutTheServiceAccounts) {

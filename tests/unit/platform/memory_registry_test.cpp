@@ -349,6 +349,17 @@ TEST(MemoryRegistryTest, NamesKeepTheSpellingTheyWereFirstWrittenWith) {
   EXPECT_THAT(Subkeys(*reg.Open(kCU, "")), ElementsAre("Key"));
 }
 
+// A name code page 932 cannot hold reports '?', a path spelt with that '?'
+// names no key, and the key still opens through its parent.
+TEST(MemoryRegistryTest, KeysNamedOutsideTheCodePageOpenOnlyThroughTheirParent) {
+  MemoryRegistry reg;
+  ASSERT_TRUE(reg.LoadRegFile(Fixture("uninstall_unicode.reg")));
+  auto child = reg.Open(kLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")->Subkey(0);
+  ASSERT_TRUE(child && child->key);
+  EXPECT_EQ(child->name, "Caf? App");
+  EXPECT_FALSE(reg.Open(kLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Caf? App"));
+}
+
 TEST(MemoryRegistryTest, TrailBytes0x5CDoNotSplitKeyNames) {
   MemoryRegistry reg;
   reg.SetString(kLM, "表\\ソ\\x", "v", "1");

@@ -95,12 +95,6 @@ TEST(CleanCopiedText, DropsEveryControlByteAndKeepsShiftJisWhole) {
   EXPECT_EQ(CleanCopiedText("\x01\tｱ表\r\n\x1F \x7F~"), "ｱ表 \x7F~");
 }
 
-TEST(ImportHeader, IsMadeOfTheTemplateLabelsWith20ColumnsAndCrLf) {
-  FakeDialogWindow window;
-  SetTemplateLabels(window);
-  EXPECT_EQ(BuildImportHeader(window), ReadRecordFixture("import_header.csv"));
-}
-
 struct ImportHarness : DialogHarness {
   ImportHarness() {
     dialog.OnInit();
@@ -111,12 +105,14 @@ struct ImportHarness : DialogHarness {
   std::string& File() { return files.contents[kRecordPath]; }
 };
 
-TEST(ImportCommand, WritesTheImportHeaderAndTheRecordWithCrLfAndEmptiesTheClipboard) {
+// An empty file gets the header 記録 writes, so that every column is
+// labelled by its own name; the record keeps its CR LF.
+TEST(ImportCommand, WritesTheRecordHeaderAndTheRecordWithCrLfAndEmptiesTheClipboard) {
   ImportHarness h;
   h.window.clipboard = WithCrLf(MailedText());
   h.PressImport();
-  EXPECT_EQ(h.File(), ReadRecordFixture("import_header.csv") +
-                          ReadRecordFixture("worked_example_imported.csv"));
+  EXPECT_EQ(h.File(),
+            ReadRecordFixture("header.csv") + ReadRecordFixture("worked_example_imported.csv"));
   EXPECT_FALSE(h.window.clipboard);
   EXPECT_THAT(h.window.messages, IsEmpty());
   EXPECT_EQ(h.window.LogOf("ShowWaitCursor").size(), 1u);
@@ -187,7 +183,7 @@ const std::string kEmptyClipboard =
 INSTANTIATE_TEST_SUITE_P(
     Texts, ImportRefusal,
     ::testing::Values(RefusalCase{"NoText", std::nullopt, kEmptyClipboard},
-                      RefusalCase{"AnEmptyText", "", kEmptyClipboard},
+                      RefusalCase{"AnEmptyText", "", "'Zeltrand v0.x'が見つかりません!"},
                       RefusalCase{"NoTag", "Hello, world", "'Zeltrand v0.x'が見つかりません!"},
                       RefusalCase{"TooFewFields", "Zeltrand v0.90 2[\"a\",\"b\",]",
                                   "ﾃﾞｰﾀ項目数が足りません!"},

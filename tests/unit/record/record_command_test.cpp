@@ -18,6 +18,8 @@ using ::testing::IsEmpty;
 constexpr const char* kIni = "C:\\Tools\\Zeltrand.ini";
 constexpr const char* kRecordPath = "C:\\Tools\\Zeltrand.csv";
 constexpr const char* kWaiting = "取得情報記録ﾌｧｲﾙ空き待ち中...";
+constexpr const char* kPending = "C:\\Users\\taro\\AppData\\Local\\Zeltrand\\pending.csv";
+constexpr const char* kKept = "\nこの記録は保存しておき、次回の記録時に追加します。";
 
 struct RecordHarness : DialogHarness {
   explicit RecordHarness(std::string ini = "") {
@@ -111,7 +113,7 @@ TEST(BusyRecordFile, GivesUpAfterSixAttemptsAndTellsTheUser) {
   ASSERT_EQ(h.window.messages.size(), 1u);
   EXPECT_EQ(h.window.messages[0].text,
             "取得情報記録ﾌｧｲﾙに記録できませんでした!\nﾌｧｲﾙが他で使用中です。\n" +
-                std::string(kRecordPath));
+                std::string(kRecordPath) + kKept);
   EXPECT_EQ(h.window.messages[0].caption, "Zeltrand v0.90 2003.1.17");
   EXPECT_EQ(h.window.end_calls, 0);
 }
@@ -183,8 +185,8 @@ TEST(RecordCommand, AFailedWriteLeavesTheFileAsItWasAndTellsTheUser) {
   EXPECT_THAT(h.window.messages[0].text, ::testing::HasSubstr("書き込みに失敗"));
 }
 
-// Whoever pressed 記録 and however it ended, an unattended run then ends the
-// program, silently; otherwise a record that was not written is reported.
+// However a manual 記録 ended, AutoExit loaded at start (without Shift) then
+// ends the program; a record that was not written is reported and kept.
 enum class Outcome { kWritten, kGivenUp, kWriteFailed };
 
 struct EndCase {
@@ -212,7 +214,8 @@ TEST_P(RecordEndHook, EndsAnUnattendedRunAndOtherwiseReportsALostRecord) {
   const bool ends = c.auto_exit && !c.shift;
   EXPECT_EQ(h.window.end_calls, ends ? 1 : 0);
   EXPECT_EQ(h.window.LogOf("Press 27").size(), ends ? 1u : 0u);
-  EXPECT_EQ(h.window.messages.size(), !ends && c.outcome != Outcome::kWritten ? 1u : 0u);
+  EXPECT_EQ(h.window.messages.size(), c.outcome != Outcome::kWritten ? 1u : 0u);
+  EXPECT_EQ(h.state.exit_code, c.outcome != Outcome::kWritten ? exit_code::kRecordPending : 0);
 }
 
 std::vector<EndCase> AllEndCases() {
@@ -227,13 +230,50 @@ std::vector<EndCase> AllEndCases() {
 
 INSTANTIATE_TEST_SUITE_P(Flags, RecordEndHook, ::testing::ValuesIn(AllEndCases()));
 
-TEST(RecordEndHook, AnUnattendedExitThatCannotSaveTheSettingsStillEnds) {
+// Settings that cannot be saved: the unattended run gives up on a held
+// file and ends silently; after the user's own 記録 the exit asks first.
+TEST(RecordEndHook, OnlyTheUnattendedRunEndsWithoutAskingWhenSettingsCannotBeSaved) {
+  for (const bool unattended : {true, false}) {
+    RecordHarness h("[auto]\r\nRec=1\r\nEnd=1\r\n");
+    h.files.unwritable.insert(kIni);
+    h.files.busy.insert(kRecordPath);
+    if (unattended) h.dialog.OnTimer(1);
+    if (!unattended) h.PressRecord();
+    for (int i = 0; i < 5; ++i) h.FireRetryTimer();
+    EXPECT_EQ(h.window.end_calls, unattended ? 1 : 0) << unattended;
+    EXPECT_EQ(h.window.messages.size(), unattended ? 0u : 2u) << unattended;
+    EXPECT_EQ(h.state.exit_code, exit_code::kRecordPending);
+  }
+}
+
+// A kept record goes in ahead of the next one to its file, in one open;
+// records kept for another file wait for theirs.
+TEST(PendingRecord, IsAddedBeforeTheNextLineToItsFileAndThenForgotten) {
   RecordHarness h;
-  h.state.auto_flags.exit = true;
-  h.files.unwritable.insert(kIni);
+  const std::string other = "\\\\nas\\other.csv\t\"PC-2\",\n";
+  h.files.contents[kPending] = other;
+  h.files.busy.insert(kRecordPath);
   h.PressRecord();
-  EXPECT_EQ(h.window.end_calls, 1);
-  EXPECT_THAT(h.window.messages, IsEmpty());
+  for (int i = 0; i < 5; ++i) h.FireRetryTimer();
+  EXPECT_EQ(h.files.contents[kPending], other + kRecordPath + "\t" + kLine);
+  h.files.busy.clear();
+  h.state.collected.item_values[0] = "2003.01.21 08:00:00";
+  const std::string second = BuildRecordLine(kWorkedPcName, h.state.collected, RecordForm::kFile);
+  h.PressRecord();
+  EXPECT_EQ(h.files.contents[kRecordPath], kNewFile + second + "\n");
+  EXPECT_EQ(h.files.contents[kPending], other);
+  EXPECT_EQ(h.files.open_attempts.size(), 7u);
+  EXPECT_EQ(h.state.exit_code, 0);
+}
+
+TEST(PendingRecord, ThatCannotBeKeptEitherIsReportedSo) {
+  RecordHarness h;
+  h.files.failing_appends.insert(kRecordPath);
+  h.files.unwritable.insert(kPending);
+  h.PressRecord();
+  ASSERT_EQ(h.window.messages.size(), 1u);
+  EXPECT_TRUE(h.window.messages[0].text.ends_with("\nこの記録は保存もできませんでした。"));
+  EXPECT_EQ(h.state.exit_code, exit_code::kRecordPending);
 }
 
 TEST(FirstTickRecord, RecordsThenMailsThenEndsOnce) {

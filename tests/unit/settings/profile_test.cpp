@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/utf16.h"
+
 namespace zeltrand {
 namespace {
 
@@ -17,7 +19,17 @@ class ProfileRead : public ::testing::TestWithParam<ProfileCase> {};
 
 TEST_P(ProfileRead, GivesWhatTheWindowsReaderGives) {
   const ProfileCase& c = GetParam();
-  EXPECT_EQ(Profile(c.text).Get(c.section, c.key), c.expected);
+  EXPECT_EQ(Profile(DecodeProfileText(c.text, utf16::ToCp932)).Get(c.section, c.key), c.expected);
+}
+
+// A file as Notepad saves it in UTF-16, with its byte-order mark.
+std::string Utf16File(std::u16string_view text, bool big_endian) {
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t c : text) {
+    const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+    bytes += big_endian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
 }
 
 const std::string kLong300(300, 'x');
@@ -59,6 +71,13 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"value_with_equals", "[mail]\r\nMailTo=a=b\r\n", "mail", "MailTo", "a=b"},
         ProfileCase{"text_after_bracket", "[mail] ; note\r\nMailTo=a\r\n", "mail", "MailTo", "a"},
         ProfileCase{"utf8_bom", "\xEF\xBB\xBF[mail]\r\nMailTo=a\r\n", "mail", "MailTo", "a"},
+        ProfileCase{"utf8_bom_japanese",
+                    "\xEF\xBB\xBF[mail]\r\nSmtp=\xE5\xB1\xB1\xE7\x94\xB0\xEF\xBD\xB1\r\n", "mail",
+                    "Smtp", "山田ｱ"},
+        ProfileCase{"utf16_little_endian", Utf16File(u"[auto]\r\nEnd=1\r\n表=ｿﾌﾄ表示\r\n", false),
+                    "auto", "表", "ｿﾌﾄ表示"},
+        ProfileCase{"utf16_big_endian", Utf16File(u"[auto]\r\nEnd=1\r\n", true), "auto", "End",
+                    "1"},
         ProfileCase{"shift_jis", "[ファイル]\r\n表=ソフト表\r\n", "ファイル", "表", "ソフト表"},
         ProfileCase{"long_value_cut", "[m]\r\nk=" + kLong300 + "\r\n", "m", "k",
                     std::string(255, 'x')},
