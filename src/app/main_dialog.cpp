@@ -3,6 +3,8 @@
 #include "collect/item_table.h"
 #include "collect/lists.h"
 #include "mail/mail_account.h"
+#include "mail/record_mail.h"
+#include "reports/registry_reports.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -81,7 +83,11 @@ void MainDialog::OnFirstTick() {
   CollectItem(ctl::kCpuField, ctx, window_);
   const AutoFlags flags = state_.auto_flags;
   if (flags.record) record_.PressUnattended();
-  if (flags.mail) window_.Press(ctl::kSendButton);
+  if (flags.mail) {
+    mail_unattended_ = true;
+    window_.Press(ctl::kSendButton);
+    mail_unattended_ = false;
+  }
   if (!state_.shift_held && flags.exit && state_.record_retry_count == 0) {
     PressExitUnattended(state_, window_);
   }
@@ -131,8 +137,12 @@ void MainDialog::WaitCursorPrelude() {
 
 void MainDialog::ShowDetail(int) {}
 
+// An unattended run that could not mail says so to its logon script.
 void MainDialog::SendMail(int) {
   WaitCursorPrelude();
+  if (!SendRecordMail(state_, services_, window_) && mail_unattended_) {
+    state_.exit_code |= exit_code::kMailFailed;
+  }
 }
 
 void MainDialog::ChooseRecordFile(int) {
@@ -186,10 +196,12 @@ void MainDialog::OpenDownloadPage(int) {}
 
 void MainDialog::HardwareReport(int) {
   window_.ShowWaitCursor();
+  RunHardwareReport(state_, services_, window_);
 }
 
 void MainDialog::ProductReport(int) {
   window_.ShowWaitCursor();
+  RunProductReport(state_, services_, window_);
 }
 
 }  // namespace zeltrand

@@ -52,6 +52,7 @@ class MainDialog {
   Services& services_;
   DialogWindow& window_;
   RecordCommands record_{state_, services_, window_};
+  bool mail_unattended_ = false;  // 送信 was pressed by the first tick
 };
 
 }  // namespace zeltrand

@@ -19,6 +19,7 @@ struct LocalTime {
   int hour = 0;  // 0 to 23
   int minute = 0;
   int second = 0;
+  int utc_offset_minutes = 0;  // local time less UTC
 };
 
 // The version the system really runs, also where it would tell a program
@@ -75,6 +76,9 @@ class Machine {
   // `root` is a drive root such as "C:\".
   virtual std::optional<DiskSpace> ExtendedDiskSpace(std::string_view root) = 0;
   virtual std::optional<DiskClusters> LegacyDiskSpace(std::string_view root) = 0;
+  // The serial number of the volume at `root`; nothing when it cannot be
+  // read.
+  virtual std::optional<std::uint32_t> VolumeSerial(std::string_view root) = 0;
 
   // The free GDI and USER resources of the 95/98/Me family, through
   // rsrc32.dll, loaded and released on every call; nothing without it.

@@ -18,6 +18,7 @@ class MibAgent;
 class UuidSource;
 class WinIni;
 class Shell;
+class Net;
 
 class Clock {
  public:
@@ -80,6 +81,7 @@ struct Services {
   UuidSource& uuid;
   WinIni& win_ini;
   Shell& shell;
+  Net& net;
 };
 
 }  // namespace zeltrand

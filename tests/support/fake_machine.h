@@ -22,7 +22,9 @@ class FakeMachine : public Machine {
   bool has_extended_disk_space = true;
   std::optional<DiskSpace> disk_space = DiskSpace{std::uint64_t{10} << 30, std::uint64_t{20} << 30};
   std::optional<DiskClusters> disk_clusters;
-  std::vector<std::string> disk_roots;     // the roots asked about, in order
+  std::vector<std::string> disk_roots;  // the roots asked about, in order
+  std::optional<std::uint32_t> volume_serial = 0x1A2B3C4D;
+  std::vector<std::string> volume_roots;   // the roots whose serial was asked for
   std::optional<FreeResources> resources;  // none: the NT family
   int resource_calls = 0;
   std::optional<std::uint16_t> winsock_high_version = 0x0202;
@@ -47,6 +49,10 @@ class FakeMachine : public Machine {
   std::optional<DiskClusters> LegacyDiskSpace(std::string_view root) override {
     disk_roots.emplace_back(root);
     return disk_clusters;
+  }
+  std::optional<std::uint32_t> VolumeSerial(std::string_view root) override {
+    volume_roots.emplace_back(root);
+    return volume_serial;
   }
   std::optional<FreeResources> FreeSystemResources() override {
     ++resource_calls;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/fake_machine.h"
+#include "support/fake_net.h"
 #include "support/fake_network_probes.h"
 #include "support/fake_shell.h"
 #include "support/fake_system.h"
@@ -21,7 +22,8 @@ struct FakeServices {
   FakeUuid uuid;
   FakeWinIni win_ini;
   FakeShell shell;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell};
+  FakeNet net;
+  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell, net};
 };
 
 }  // namespace zeltrand::testing

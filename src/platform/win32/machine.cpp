@@ -44,10 +44,21 @@ std::optional<std::string> GrowingName(Get get, DWORD first_size) {
 
 }  // namespace
 
+// The offset is what lies between the local and the UTC clock right now,
+// summer time included.
 LocalTime Win32Machine::Now() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  SYSTEMTIME t, utc;
+  GetSystemTime(&utc);
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t);
+  FILETIME local_ft, utc_ft;
+  SystemTimeToFileTime(&t, &local_ft);
+  SystemTimeToFileTime(&utc, &utc_ft);
+  const auto ticks = [](const FILETIME& f) {
+    return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                                  f.dwLowDateTime);
+  };
+  const auto offset = static_cast<int>((ticks(local_ft) - ticks(utc_ft)) / 600000000LL);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, offset};
 }
 
 std::uint32_t Win32Machine::TickCount() {
@@ -109,6 +120,15 @@ std::optional<DiskClusters> Win32Machine::LegacyDiskSpace(std::string_view root)
     return std::nullopt;
   }
   return DiskClusters{sectors, bytes, free_clusters, total_clusters};
+}
+
+std::optional<std::uint32_t> Win32Machine::VolumeSerial(std::string_view root) {
+  DWORD serial = 0;
+  if (!GetVolumeInformationW(Widen(root).c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr,
+                             0)) {
+    return std::nullopt;
+  }
+  return serial;
 }
 
 // Only from the system folder, where the 95/98/Me family keeps it: a copy

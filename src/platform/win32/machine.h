@@ -15,6 +15,7 @@ class Win32Machine final : public Machine {
   bool HasExtendedDiskSpace() override;
   std::optional<DiskSpace> ExtendedDiskSpace(std::string_view root) override;
   std::optional<DiskClusters> LegacyDiskSpace(std::string_view root) override;
+  std::optional<std::uint32_t> VolumeSerial(std::string_view root) override;
   std::optional<FreeResources> FreeSystemResources() override;
   std::optional<std::uint16_t> StartWinsock(std::uint16_t version) override;
   void StopWinsock() override;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <vector>
 
 #include "platform/win32/text.h"
@@ -70,30 +69,42 @@ class Win32Key : public RegistryKey {
   }
 
   std::optional<RegSubkey> Subkey(std::uint32_t index) override {
-    const std::optional<std::wstring> name = SubkeyWideName(index);
-    if (!name) return std::nullopt;
-    RegSubkey subkey{Narrow(*name), nullptr};
+    // Key names are at most 255 characters: one call in practice.
+    name_.resize(256);
+    DWORD length = static_cast<DWORD>(name_.size());
+    const LONG rc =
+        RegEnumKeyExW(key_, index, name_.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) {
+      std::optional<std::wstring> name = SubkeyWideName(index);
+      if (!name) return std::nullopt;
+      name_ = std::move(*name);
+    } else if (rc == ERROR_SUCCESS) {
+      name_.resize(length);
+    } else {
+      return std::nullopt;
+    }
+    RegSubkey subkey{Narrow(name_), nullptr};
     HKEY child = nullptr;
-    if (RegOpenKeyExW(key_, name->c_str(), 0, access_, &child) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(key_, name_.c_str(), 0, access_, &child) == ERROR_SUCCESS) {
       subkey.key = std::make_unique<Win32Key>(child, access_);
     }
     return subkey;
   }
 
   std::optional<RegValue> Value(std::uint32_t index, std::size_t max_size) override {
-    // Most values fit the first try: name and data in one call.
-    std::wstring name(256, L'\0');
-    std::vector<BYTE> raw(2 * max_size + 2);
-    DWORD name_length = static_cast<DWORD>(name.size());
-    DWORD size = static_cast<DWORD>(raw.size());
+    // Most values fit the first try: name and data in one call, into
+    // buffers the key keeps from one value to the next.
+    name_.resize(256);
+    raw_.resize(2 * max_size + 2);
+    DWORD name_length = static_cast<DWORD>(name_.size());
+    DWORD size = static_cast<DWORD>(raw_.size());
     DWORD type = REG_NONE;
     const LONG rc =
-        RegEnumValueW(key_, index, name.data(), &name_length, nullptr, &type, raw.data(), &size);
+        RegEnumValueW(key_, index, name_.data(), &name_length, nullptr, &type, raw_.data(), &size);
     if (rc == ERROR_NO_MORE_ITEMS) return std::nullopt;
     if (rc == ERROR_SUCCESS) {
-      name.resize(name_length);
-      raw.resize(size);
-      return RegValue{Narrow(name), Convert(type, raw, max_size)};
+      return RegValue{Narrow(std::wstring_view(name_.data(), name_length)),
+                      Convert(type, raw_.data(), size, max_size)};
     }
     // A long name or large data: name first, then the value by that name.
     const std::optional<std::wstring> long_name = ValueWideName(index);
@@ -130,20 +141,19 @@ class Win32Key : public RegistryKey {
     DWORD type = REG_NONE;
     std::vector<BYTE> raw;
     if (!Read(wide_name, type, raw, max_size)) return {};
-    return Convert(type, raw, max_size);
+    return Convert(type, raw.data(), raw.size(), max_size);
   }
 
-  static RegQuery Convert(DWORD type, const std::vector<BYTE>& raw, std::size_t max_size) {
+  static RegQuery Convert(DWORD type, const BYTE* raw, std::size_t size, std::size_t max_size) {
     RegQuery result;
     result.type = static_cast<RegType>(type);
     if (IsText(type)) {
       // What the ANSI call would hand over: the same characters in code
       // page 932, terminators included, sized after conversion.
-      std::wstring text(raw.size() / sizeof(wchar_t), L'\0');
-      std::memcpy(text.data(), raw.data(), text.size() * sizeof(wchar_t));
-      result.data = Narrow(text);
+      result.data =
+          Narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(raw), size / sizeof(wchar_t)));
     } else {
-      result.data.assign(raw.begin(), raw.end());
+      result.data.assign(raw, raw + size);
     }
     result.size = result.data.size();
     if (result.size > max_size) {
@@ -180,6 +190,8 @@ class Win32Key : public RegistryKey {
 
   HKEY key_;
   REGSAM access_;
+  std::wstring name_;
+  std::vector<BYTE> raw_;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/system.h"
 #include "platform/win32/cpu.h"
 #include "platform/win32/machine.h"
+#include "platform/win32/net.h"
 #include "platform/win32/network_probes.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell.h"
@@ -23,7 +24,8 @@ struct SystemServices {
   Win32Uuid uuid;
   Win32WinIni win_ini;
   Win32Shell shell;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell};
+  Win32Net net;
+  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell, net};
 };
 
 }  // namespace zeltrand::win32

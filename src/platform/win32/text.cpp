@@ -15,11 +15,11 @@ std::wstring Widen(std::string_view cp932) {
 
 std::string Narrow(std::wstring_view utf16) {
   if (utf16.empty()) return {};
+  // One call: code page 932 needs at most two bytes for a UTF-16 unit.
+  std::string out(2 * utf16.size(), '\0');
   const int n = WideCharToMultiByte(kCodePage, 0, utf16.data(), static_cast<int>(utf16.size()),
-                                    nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCodePage, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
-                      nullptr, nullptr);
+                                    out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  out.resize(static_cast<size_t>(n));
   return out;
 }
 

@@ -107,18 +107,21 @@ def case_first_run_shows_the_defaults_and_writes_the_settings(z):
 
 def case_settings_fill_the_dialog_and_survive_the_exit(z):
     z.place("Zeltrand.ini", b"[MAIL]\r\nmailto = \"boss@example.jp\"\r\nSmtp=me@example.jp\r\n"
-                            b"MyMailServerIP=10.0.0.25\r\n[file]\r\n"
+                            b"MyMailServerIP=127.0.0.1\r\n[file]\r\n"
                             b"RecFile=Z:\\tmp\\inventory.csv\r\n[auto]\r\nStart=0\r\nMail=x\r\n")
     z.start()
+    # The automatic mail finds no server listening.
+    expect_equal(z.msgbox(timeout=10).text, "connect err. WSAGetLastError=10061", "mail message")
+    z.answer("IDOK")
     expect_equal(z.text(RECIPIENT_EDIT), "boss@example.jp", "recipient")
     expect_equal(z.text(SENDER_EDIT), "me@example.jp", "sender")
-    expect_equal(z.text(SERVER_EDIT), "10.0.0.25", "mail server")
+    expect_equal(z.text(SERVER_EDIT), "127.0.0.1", "mail server")
     expect_equal(z.text(RECORD_EDIT), "Z:\\tmp\\inventory.csv", "record file")
     expect_equal([z.check(i) for i in CHECK_BOXES], [1, 0, 1, 0], "check boxes")
     z.sysclose()
-    expect_equal(z.wait_exit(), 0, "exit code")
+    expect_equal(z.wait_exit(), 4, "exit code (the mail failed)")
     expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
-                 expected_settings(sender="me@example.jp", server="10.0.0.25",
+                 expected_settings(sender="me@example.jp", server="127.0.0.1",
                                    recipient="boss@example.jp", record="Z:\\tmp\\inventory.csv",
                                    flags="1 1 "), "Zeltrand.ini")
 

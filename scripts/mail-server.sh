@@ -1,0 +1,103 @@
+#!/bin/bash
+# A real mail server on 127.0.0.1 port 25 for the end-to-end mail cases,
+# installed from Debian when missing. OpenSMTPD and Postfix exclude each
+# other as packages (installing one removes the other), so a case installs
+# the one it needs; only one runs at a time. Mail to admin@example.com goes
+# to /var/mail/admin.
+#
+#   bash scripts/mail-server.sh start opensmtpd|postfix
+#   bash scripts/mail-server.sh stop opensmtpd|postfix
+set -eu
+action=$1
+server=$2
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# Package scripts must not start (or stop) daemons: the cases do.
+install_package() {
+  installed "$1" && return 0
+  if [ ! -f /usr/sbin/policy-rc.d ]; then
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null
+    $sudo chmod 755 /usr/sbin/policy-rc.d
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get install -y -q -o DPkg::Lock::Timeout=120 --no-install-recommends "$1" ||
+    { $sudo apt-get update -qq && $sudo apt-get install -y -q -o DPkg::Lock::Timeout=120 --no-install-recommends "$1"; }
+}
+
+port_open() {
+  (exec 3<>/dev/tcp/127.0.0.1/25) 2>/dev/null
+}
+
+wait_for_port() {
+  for _ in $(seq 200); do
+    port_open && return 0
+    sleep 0.1
+  done
+  echo "$server did not open port 25" >&2
+  exit 1
+}
+
+stop() {
+  case $1 in
+    opensmtpd)
+      # Only the pid the file names, and only while it is smtpd's.
+      pid=$(cat /run/smtpd.pid 2>/dev/null || true)
+      if [ -n "$pid" ] && [ "$(cat /proc/"$pid"/comm 2>/dev/null)" = smtpd ]; then
+        $sudo kill "$pid"
+      fi
+      ;;
+    postfix) installed postfix && $sudo postfix stop 2>/dev/null || true ;;
+  esac
+}
+
+wait_for_free_port() {
+  for _ in $(seq 100); do
+    port_open || return 0
+    sleep 0.1
+  done
+  echo "port 25 is still held after stopping $1" >&2
+  exit 1
+}
+
+start() {
+  # One left running by an interrupted test run goes first.
+  stop opensmtpd
+  stop postfix
+  wait_for_free_port "the mail servers"
+  install_package "$server"
+  id admin >/dev/null 2>&1 || $sudo useradd -m admin
+  case $server in
+    opensmtpd)
+      $sudo tee /etc/smtpd.conf >/dev/null <<'CONF'
+table aliases file:/etc/aliases
+listen on 127.0.0.1 port 25
+action "local" mbox alias <aliases>
+match from any for domain "example.com" action "local"
+match from local for local action "local"
+CONF
+      $sudo smtpd -n
+      $sudo smtpd
+      ;;
+    postfix)
+      $sudo postconf -e 'mydestination = example.com, $myhostname, localhost' \
+        'inet_interfaces = loopback-only' 'inet_protocols = ipv4' \
+        'maillog_file = /var/log/postfix.log'
+      $sudo postfix start
+      ;;
+  esac
+  wait_for_port
+}
+
+case $action in
+  start) start ;;
+  stop)
+    stop "$server"
+    wait_for_free_port "$server"
+    ;;
+  *) echo "usage: $0 start|stop opensmtpd|postfix" >&2; exit 2 ;;
+esac

@@ -1,0 +1,161 @@
+"""送信 against real mail servers on 127.0.0.1 port 25, one after the other
+(scripts/mail-server.sh installs, starts and stops them), and the whole
+round trip: an automatic run records and mails the PC, the delivered body
+goes onto the clipboard, 取込 adds it to the record file.
+"""
+
+import email.utils
+import mailbox
+import re
+import socket
+import subprocess
+import time
+import unicodedata
+from datetime import datetime, timezone
+from pathlib import Path
+
+from zeltrand_e2e import CaseFailure, ended_silently_by_wine, expect, expect_equal, wait_until
+
+SCRIPT = Path(__file__).resolve().parents[3] / "scripts" / "mail-server.sh"
+MAILBOX = Path("/var/mail/admin")
+SENDER = "taro@example.com"
+RECIPIENT = "admin@example.com"
+SEND_BUTTON = 21
+IMPORT_BUTTON = 25
+EXIT_BUTTON = 27
+AUTOMATIC_INI = ("[mail]\r\nSmtp=%s\r\nMyMailServerIP=127.0.0.1\r\nMailTo=%s\r\n\r\n"
+                 "[auto]\r\nRec=1\r\nMail=1\r\nEnd=1\r\n" % (SENDER, RECIPIENT)).encode()
+HEADERS = {"From": SENDER, "To": RECIPIENT, "Subject": "Zeltrand", "MIME-Version": "1.0",
+           "Content-Type": "text/plain; charset=ISO-2022-JP",
+           "Content-Transfer-Encoding": "7bit"}
+COLUMN = re.compile(rb'"(?:[^"]|"")*",')
+
+
+def mail_server(action, server):
+    result = subprocess.run(["bash", str(SCRIPT), action, server], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=240)
+    if result.returncode != 0:
+        raise CaseFailure("%s %s failed: %s" % (action, server, result.stderr.strip()[-2000:]))
+
+
+def widened(text):
+    """Half-width katakana as the mail carries them: full width, a sound
+    mark joined to its kana where a joined form exists."""
+    text = re.sub("[\uff61-\uff9f]+", lambda m: unicodedata.normalize("NFKC", m.group(0)), text)
+    return text.replace("\u3099", "\u309b").replace("\u309a", "\u309c")
+
+
+def mail_form(file_line):
+    """The record as the mail breaks it: before programs 0, 3, 6, ..."""
+    columns = COLUMN.findall(file_line)
+    expect_equal(b"".join(columns), file_line, "the record line as columns")
+    main, programs = columns[:20], columns[20:]
+    return b"".join(main) + b"".join((b"\n" if k % 3 == 0 else b"") + c
+                                     for k, c in enumerate(programs))
+
+
+def run_automatically(z):
+    for attempt in (1, 2):
+        z._launch([], attempt)
+        code = z.wait_exit(timeout=90)
+        if not ended_silently_by_wine(z.process, z.folder / ("zeltrand-%d.out" % attempt)):
+            return code
+    raise CaseFailure("Wine never ran the automatic start")
+
+
+def delivered(server):
+    def message():
+        if not MAILBOX.exists():
+            return None
+        box = mailbox.mbox(str(MAILBOX))
+        messages = list(box)
+        box.close()
+        return messages[-1] if messages else None
+    return wait_until(message, 30, "the mail in %s from %s" % (MAILBOX, server))
+
+
+def round_trip(z, server):
+    mail_server("start", server)
+    try:
+        if MAILBOX.exists():
+            MAILBOX.write_bytes(b"")
+        z.place("Zeltrand.ini", AUTOMATIC_INI)
+        sent_at = datetime.now(timezone.utc)
+        expect_equal(run_automatically(z), 0, "exit code of the automatic run")
+        message = delivered(server)
+    finally:
+        mail_server("stop", server)
+
+    for name, value in HEADERS.items():
+        expect_equal(message[name], value, "header %s" % name)
+    date = email.utils.parsedate_to_datetime(message["Date"])
+    expect(abs((date - sent_at).total_seconds()) < 300, "Date: %s" % message["Date"])
+    # Mail readers take ESC ( J (JIS X 0201 Roman) for ASCII.
+    raw = message.get_payload(decode=True)
+    body = raw.replace(b"\x1b(J", b"\x1b(B").decode("iso2022_jp").removesuffix("\n")
+
+    record_file = z.app_dir / "Zeltrand.csv"
+    header_and_line = record_file.read_bytes()
+    line = header_and_line.split(b"\n")[1]
+    expected = "Zeltrand v0.90 2[" + widened(mail_form(line).decode("cp932")) + "]"
+    expect_equal(body, expected, "the delivered body")
+    print("%s delivered %d bytes of ISO-2022-JP; the body has %d lines"
+          % (server, len(raw), body.count("\n") + 1))
+
+    # The administrator's side: the mail's text onto the clipboard, 取込.
+    z.place("Zeltrand.ini", b"")
+    z.start()
+    z.clip_set(("%s\r\n\r\n%s\r\n" % (message["Subject"], body.replace("\n", "\r\n")))
+               .encode("cp932"))
+    z.click(IMPORT_BUTTON)
+    imported = widened(line[:-1].decode("cp932")).encode("cp932") + b"\r\n"
+    expect_equal(wait_until(lambda: record_file.read_bytes().count(b"\n") >= 3
+                            and record_file.read_bytes(), 10, "the imported line"),
+                 header_and_line + imported, "the record file after 取込")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
+
+
+def case_mail_round_trip_through_opensmtpd(z):
+    round_trip(z, "opensmtpd")
+
+
+def case_mail_round_trip_through_postfix(z):
+    round_trip(z, "postfix")
+
+
+def case_mail_that_fails_in_an_automatic_run_says_so_in_the_exit_code(z):
+    # Nothing listens on port 25: the connect is refused at once.
+    mail_server("stop", "opensmtpd")
+    mail_server("stop", "postfix")
+    z.place("Zeltrand.ini", AUTOMATIC_INI)
+    z.start()
+    box = z.msgbox(timeout=60)
+    expect_equal((box.caption, box.text),
+                 ("Zeltrand v0.90 2003.1.17", "connect err. WSAGetLastError=10061"), "message")
+    z.answer("IDOK")
+    expect_equal(z.wait_exit(timeout=20), 4, "exit code (mail failed)")
+    expect((z.app_dir / "Zeltrand.csv").read_bytes().count(b"\n") == 2, "the record was not kept")
+
+
+def case_mail_to_a_server_that_never_answers_gives_up_with_the_time_out(z):
+    # Takes the connection and never says a word.
+    mail_server("stop", "opensmtpd")
+    mail_server("stop", "postfix")
+    listener = socket.create_server(("127.0.0.1", 25))
+    try:
+        z.place("Zeltrand.ini", AUTOMATIC_INI.split(b"[auto]")[0])
+        z.start()
+        began = time.monotonic()
+        z.click(SEND_BUTTON)
+        # The dialog answers no message while it waits: look only after.
+        time.sleep(34)
+        box = z.msgbox(timeout=15)
+        print("the message came %.1f s after the click" % (time.monotonic() - began))
+        expect_equal(box.text, "recv err. WSAGetLastError=10060", "message")
+        z.answer("IDOK")
+        z.no_msgbox(within=1)
+    finally:
+        listener.close()
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code of a run that was not automatic")

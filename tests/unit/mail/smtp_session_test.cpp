@@ -1,0 +1,143 @@
+#include "mail/smtp_session.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/app_state.h"
+#include "support/fake_net.h"
+#include "support/fake_window.h"
+
+namespace zeltrand::testing {
+namespace {
+
+// A dialogue with a scripted server, from tests/fixtures/mail/*.txt:
+//   S: line       the server's next receive (S+ adds a line to the same one,
+//                 S! n makes it fail with error n, S. is a closed connection)
+//   C: line       what the program must send, CR LF added
+//   box: text     a message, in order (box!: with the exclamation icon)
+//   notice: text  a notice, in order
+//   result: sent|failed
+// and the setting-up keys text, sender, recipient, server, lookup,
+// start-error, connect-error. \n, \r and \xHH stand for those bytes.
+struct Transcript {
+  MailRequest request{"taro@example.jp",    "admin@example.jp", "Zeltrand",
+                      "Zeltrand v0.90 2[]", "192.0.2.25",       {2026, 12, 7, 19, 15, 4, 9 * 60}};
+  FakeNet net;
+  std::string expected_sent;
+  std::vector<ShownMessage> boxes;
+  std::vector<std::string> notices;
+  bool sent = false;
+};
+
+// The transcripts are UTF-8; the program speaks code page 932.
+std::string Cp932(std::string utf8) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  std::string out(utf8.size(), '\0');
+  char *in = utf8.data(), *to = out.data();
+  std::size_t in_left = utf8.size(), out_left = out.size();
+  EXPECT_NE(iconv(cd, &in, &in_left, &to, &out_left), static_cast<std::size_t>(-1));
+  iconv_close(cd);
+  return out.substr(0, out.size() - out_left);
+}
+
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+    } else if (const char c = text[++i]; c == 'x') {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+  }
+  return out;
+}
+
+Transcript Load(const std::string& name) {
+  std::ifstream file(std::string(ZELTRAND_FIXTURES) + "/mail/" + name);
+  std::stringstream utf8;
+  utf8 << file.rdbuf();
+  std::istringstream lines(Cp932(utf8.str()));
+  Transcript t;
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t end = line[0] == 'S' ? 1 : line.find(':');
+    const std::string key = line.substr(0, end + 1);
+    const std::string value = Unescape(line.substr(std::min(line.size(), end + 2)));
+    if (key == "S:") t.net.replies.push_back({value + "\r\n", 0});
+    if (key == "S+") t.net.replies.back().bytes += value + "\r\n";
+    if (key == "S!") t.net.replies.push_back({"", std::stoi(value)});
+    if (key == "S.") t.net.replies.push_back({"", 0});
+    if (key == "C:") t.expected_sent += value + "\r\n";
+    if (key == "box:") t.boxes.push_back({value, std::string(kTitleText), kMbOk});
+    if (key == "box!:") t.boxes.push_back({value, std::string(kTitleText), kMbIconWarning});
+    if (key == "notice:") t.notices.push_back(value);
+    if (key == "result:") t.sent = value == "sent";
+    if (key == "text:") t.request.text = value;
+    if (key == "sender:") t.request.sender = value;
+    if (key == "recipient:") t.request.recipient = value;
+    if (key == "server:") t.request.server = value;
+    if (key == "start-error:") t.net.start_error = std::stoi(value);
+    if (key == "connect-error:") t.net.connect_error = std::stoi(value);
+    if (key == "lookup:") {
+      const std::size_t blank = value.find(' ');
+      t.net.names[value.substr(0, blank)] = *t.net.ParseAddress(value.substr(blank + 1));
+    }
+  }
+  return t;
+}
+
+std::vector<std::string> TranscriptNames() {
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(ZELTRAND_FIXTURES) + "/mail")) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class SmtpTranscript : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SmtpTranscript, GoesAsScripted) {
+  Transcript t = Load(GetParam());
+  FakeDialogWindow window;
+  EXPECT_EQ(SmtpSession(t.net, window, t.request), t.sent);
+  EXPECT_EQ(t.net.sent, t.expected_sent);
+  ASSERT_EQ(window.messages.size(), t.boxes.size());
+  for (std::size_t i = 0; i < t.boxes.size(); ++i) {
+    EXPECT_EQ(window.messages[i].text, t.boxes[i].text);
+    EXPECT_EQ(window.messages[i].caption, t.boxes[i].caption);
+    EXPECT_EQ(window.messages[i].style, t.boxes[i].style);
+  }
+  EXPECT_EQ(window.notice_texts, t.notices);
+  EXPECT_FALSE(window.notice_open);
+  // Whatever happened, the socket is closed and the sockets library let go.
+  EXPECT_EQ(t.net.open_connections, 0);
+  EXPECT_EQ(t.net.stops, t.net.start_error ? 0 : t.net.starts);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, SmtpTranscript, ::testing::ValuesIn(TranscriptNames()),
+                         [](const auto& p) { return p.param.substr(0, p.param.find('.')); });
+
+TEST(SmtpSession, RefusesAddressesThatWouldInjectProtocolLines) {
+  for (const char* bad : {"", "a b@example.jp", "a@example.jp\r\nDATA", "<a@example.jp>",
+                          "a\t@example.jp", "a@example.jp>"}) {
+    FakeNet net;
+    FakeDialogWindow window;
+    MailRequest request{bad, "admin@example.jp", "Zeltrand", "x", "192.0.2.25", {}};
+    EXPECT_FALSE(SmtpSession(net, window, request)) << bad;
+    EXPECT_EQ(net.starts, 0) << bad;
+    ASSERT_EQ(window.messages.size(), 1u) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace zeltrand::testing
