@@ -26,14 +26,17 @@ from pathlib import Path
 
 from cases.record import Holder, fixture, mailed_text, notices, shown_line, started
 from cases.settings import expected_settings
-from fault_places import fill, read_only_view, tiny_disk
+from fault_places import fill, read_line, read_only_view, smtp_server, tiny_disk
 from registry_fixtures import FIXTURES as REG_FIXTURES
 from wine_session import windows_path
-from zeltrand_e2e import expect, expect_equal
+from zeltrand_e2e import expect, expect_equal, wait_until
 
-RECIPIENT_EDIT, RECORD_BUTTON, IMPORT_BUTTON, EXIT_BUTTON = 19, 24, 25, 27
+RECIPIENT_EDIT, SEND_BUTTON, RECORD_BUTTON, IMPORT_BUTTON, EXIT_BUTTON = 19, 21, 24, 25, 27
+HARDWARE_REPORT, PRODUCT_REPORT = 33, 34
 OLD_RECORDS = fixture("header.csv") + fixture("worked_example.csv")
 NEW_RECIPIENT = "fault@example.jp"
+# Every wait of the mail lasts at most 30 s.
+MAIL_TIMEOUT_S = 30
 # The program's exit codes: a record kept for later (2) and a mail not sent
 # (4) add up; anything else is a crash.
 EXIT_CODES = (0, 2, 4, 6)
@@ -45,19 +48,20 @@ RECORD_LINE = re.compile(rb'^(?:"(?:[^"\n]|"")*",)+$')
 # What a row sets up: the record file as Linux and the program see it and
 # the bytes it holds before; the settings file's old bytes (None: a folder
 # stands in its place).
-Scene = namedtuple("Scene", "records records_win old_records old_settings")
+Scene = namedtuple("Scene", "records records_win old_records old_settings mail")
 
 
 # --- the places ---------------------------------------------------------------
 
-def scene(z, records, records_win=None, old_records=b"", settings=True):
+def scene(z, records, records_win=None, old_records=b"", settings=True, mail=None):
     records_win = records_win or windows_path(records)
-    old = expected_settings(record=records_win) if settings else None
+    mail = mail or {}
+    old = expected_settings(record=records_win, **mail) if settings else None
     if settings:
         z.place("Zeltrand.ini", old)
     else:
         (z.app_dir / "Zeltrand.ini").mkdir()
-    return Scene(records, records_win, old_records, old)
+    return Scene(records, records_win, old_records, old, mail)
 
 
 @contextmanager
@@ -97,11 +101,11 @@ def records_held_busy(z):
         holder.stop()
 
 
-def default_records(z, old_records=b""):
+def default_records(z, old_records=b"", mail=None):
     path = z.app_dir / "Zeltrand.csv"
     if old_records:
         path.write_bytes(old_records)
-    return scene(z, path, old_records=old_records)
+    return scene(z, path, old_records=old_records, mail=mail)
 
 
 @contextmanager
@@ -199,6 +203,19 @@ def record_lines(z, made):
     return texts
 
 
+def record_and_report(z, made):
+    """記録, then both registry reports: each report file is written whole."""
+    texts = record_lines(z, made)
+    for button, name in ((PRODUCT_REPORT, "MyReg.txt"), (HARDWARE_REPORT, "MyCert.txt")):
+        report = z.app_dir / name
+        z.click(button)
+        # The walk keeps the dialog busy; the file appears whole, by a rename.
+        wait_until(report.is_file, 60, name)
+        texts += settle(z)
+        expect(report.read_bytes().endswith(b"\r\n\r\n"), "%s is not whole" % name)
+    return texts
+
+
 def import_clipboard(data, imported=None):
     """取込 of data(); `imported`: what the record file gains, when known."""
     def action(z, made):
@@ -249,6 +266,13 @@ NT_VERSION = HKLM + r"Software\Microsoft\Windows NT\CurrentVersion"
 VERSION_NAMES = ("CurrentVersion", "CurrentBuildNumber", "ProductId", "Plus! VersionNumber")
 PRODUCT_OPTIONS = HKLM + r"SYSTEM\CurrentControlSet\Control\ProductOptions"
 PROCESSOR = HKLM + r"Hardware\Description\System\CentralProcessor\0"
+# What the hardware report reads besides: values of two keys that exist
+# (taken away again afterwards) and a device tree of its own.
+WINDOWS = HKLM + r"Software\Microsoft\Windows\CurrentVersion"
+WINDOWS_NAMES = ("ProductKey", "FirstInstallDateTime")
+BIOS = HKLM + r"HARDWARE\DESCRIPTION\System"
+BIOS_NAMES = ("SystemBiosDate", "SystemBiosVersion", "VideoBiosDate", "VideoBiosVersion")
+DEVICE = HKLM + r"SYSTEM\ZFault\%d"
 
 
 def reg_data(kind, size):
@@ -269,9 +293,17 @@ def registry_fixture(kind, turn):
         return REG_SIZES[(n + turn) % len(REG_SIZES)]
     lines = ["Windows Registry Editor Version 5.00", ""]
     for n in REG_SIZES:
+        # One value of a megabyte per place keeps the fixture quick to import.
+        most = reg_data(kind, min(n, 257))
         lines += ["[%s]" % (UNINSTALL % n), '"DisplayName"=' + reg_data(kind, n),
-                  '"DisplayVersion"=' + reg_data(kind, n), "",
-                  "[%s]" % (PROFILE % n), '"ProfileImagePath"=' + reg_data(kind, n), ""]
+                  '"DisplayVersion"=' + most, "",
+                  "[%s]" % (PROFILE % n), '"ProfileImagePath"=' + reg_data(kind, n), "",
+                  "[%s]" % (DEVICE % n), '"Class"=' + most, '"DeviceDesc"=' + most, "",
+                  "[%s\\CdRom]" % (DEVICE % n), '"Class"="CDROM"',
+                  '"DeviceDesc"=' + reg_data(kind, n), ""]
+    for key, names in ((WINDOWS, WINDOWS_NAMES), (BIOS, BIOS_NAMES)):
+        lines += ["[%s]" % key] + ['"%s"=%s' % (name, reg_data(kind, REG_SIZES[(n + turn) % 3]))
+                                   for n, name in enumerate(names)] + [""]
     lines += ["[%s]" % NT_VERSION]
     lines += ['"%s"=%s' % (name, reg_data(kind, size(n))) for n, name in enumerate(VERSION_NAMES)]
     small = REG_SIZES[turn % 3]
@@ -301,7 +333,11 @@ def registry_values(kind_name):
         reg.write_bytes(registry_fixture(kind, turn))
         undo = z.folder / "undo.reg"
         undo.write_bytes("\r\n".join(
-            ["REGEDIT4", ""] + ["[-%s]" % (key % n) for n in REG_SIZES for key in (UNINSTALL, PROFILE)]
+            ["REGEDIT4", ""] + ["[-%s]" % (key % n) for n in REG_SIZES
+                                for key in (UNINSTALL, PROFILE, DEVICE)]
+            + ["[-%s]" % DEVICE.rsplit("\\", 1)[0], ""]
+            + ["[%s]" % WINDOWS] + ['"%s"=-' % name for name in WINDOWS_NAMES]
+            + ["[%s]" % BIOS] + ['"%s"=-' % name for name in BIOS_NAMES]
             + ["", "[%s]" % PROCESSOR, '"~MHz"=dword:%08x' % mhz, ""]).encode())
         try:
             z.import_reg(reg)
@@ -311,6 +347,62 @@ def registry_values(kind_name):
             z.import_reg(undo)
             z.import_reg(REG_FIXTURES / "wine_version_base.reg")
     return place
+
+
+# --- the mail servers ------------------------------------------------------------------
+
+def replies(connection, *lines):
+    """Answers one command with each of `lines`."""
+    for line in lines:
+        if not read_line(connection):
+            return
+        connection.sendall(line + b"\r\n")
+
+
+def closes_during_data(connection):
+    connection.sendall(b"220 faults ESMTP\r\n")
+    replies(connection, b"250 faults", b"250 ok", b"250 ok", b"354 go ahead")
+    connection.recv(64)
+
+
+def answers_nothing(connection):
+    while connection.recv(4096):
+        pass
+
+
+def huge_reply(connection):
+    connection.sendall(b"220 " + b"x" * (16 << 20) + b"\r\n")
+    replies(connection, b"250 faults", b"250 ok", b"250 ok", b"354 go ahead")
+    read_line(connection)
+
+
+def endless_250_lines(connection):
+    connection.sendall(b"220 faults ESMTP\r\n")
+    read_line(connection)
+    lines = b"250-faults has more to say\r\n" * 1000
+    while True:
+        connection.sendall(lines)
+
+
+def mail_server(script):
+    @contextmanager
+    def place(z):
+        with smtp_server(script):
+            yield default_records(z, mail={"sender": "taro@example.com", "server": "127.0.0.1"})
+    return place
+
+
+def send_mail(z, made):
+    """送信: the program tells how the mail failed within the mail's time-out."""
+    z.start()
+    began = time.monotonic()
+    z.click(SEND_BUTTON)
+    box = z.msgbox(timeout=MAIL_TIMEOUT_S + 15)
+    waited = time.monotonic() - began
+    print("the first box came %.1f s after 送信" % waited)
+    expect(waited < MAIL_TIMEOUT_S + 10, "送信 held the program for %.0f s" % waited)
+    z.answer("IDYES" if any(b == 6 for b, _ in box.buttons) else "IDOK")
+    return [box.text] + settle(z)
 
 
 # --- the table --------------------------------------------------------------------------
@@ -331,7 +423,12 @@ FAULTS = [
     Fault("clipboard_of_binary_bytes", old_records_beside, import_clipboard(binary_bytes)),
     Fault("clipboard_record_without_bracket", old_records_beside,
           import_clipboard(record_without_bracket, b"")),
-] + [Fault("registry_values_" + kind, registry_values(kind), record_lines) for kind in REG_TYPES]
+    Fault("mail_server_closes_during_data", mail_server(closes_during_data), send_mail),
+    Fault("mail_server_answers_nothing", mail_server(answers_nothing), send_mail),
+    Fault("mail_server_answers_16_mb", mail_server(huge_reply), send_mail),
+    Fault("mail_server_sends_endless_250_lines", mail_server(endless_250_lines), send_mail),
+] + [Fault("registry_values_" + kind, registry_values(kind), record_and_report)
+     for kind in REG_TYPES]
 
 
 def expect_records_kept(made):
@@ -350,11 +447,13 @@ def expect_settings_whole(z, made):
     if made.old_settings is None:
         expect(path.is_dir(), "the folder standing in for the settings file is gone")
     else:
-        new = expected_settings(recipient=NEW_RECIPIENT, record=made.records_win)
+        new = expected_settings(recipient=NEW_RECIPIENT, record=made.records_win, **made.mail)
         data = path.read_bytes()
         expect(data in (made.old_settings, new), "the settings file is torn: %r" % data[:400])
+        print("the settings file holds its %s bytes" % ("new" if data == new else "old"))
     left = [p.name for p in z.app_dir.iterdir()
-            if p.name not in ("Zeltrand.exe", "Zeltrand.ini", "Zeltrand.csv", "filler")
+            if p.name not in ("Zeltrand.exe", "Zeltrand.ini", "Zeltrand.csv", "filler", "MyReg.txt",
+                              "MyCert.txt")
             and not p.name.startswith("entry")]
     expect_equal(left, [], "files left beside the settings")
 

@@ -5,7 +5,9 @@ the block ends, whatever happened in it; a program still running from the
 place is ended first, since it would keep the mount busy."""
 
 import os
+import socket
 import subprocess
+import threading
 from contextlib import contextmanager
 from pathlib import Path
 
@@ -71,3 +73,53 @@ def fill(mount, file_entries=False):
                 (mount / ("entry%d" % n)).touch()
             except OSError:
                 return
+
+
+@contextmanager
+def smtp_server(script):
+    """A scripted mail server on 127.0.0.1 port 25: each connection is handed
+    to script(connection) in a thread of its own; stopped when the block ends."""
+    try:
+        listener = socket.create_server(("127.0.0.1", 25))
+    except OSError as error:
+        raise OSError("port 25 is held by another server: %s" % error) from None
+    listener.settimeout(0.2)
+    stop = threading.Event()
+
+    def talk(connection):
+        with connection:
+            connection.settimeout(60)
+            try:
+                script(connection)
+            except OSError:
+                pass  # the program hung up: what the script was waiting for
+
+    def serve():
+        while not stop.is_set():
+            try:
+                connection, _ = listener.accept()
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+            threading.Thread(target=talk, args=(connection,), daemon=True).start()
+
+    thread = threading.Thread(target=serve, daemon=True)
+    thread.start()
+    try:
+        yield
+    finally:
+        stop.set()
+        thread.join(5)
+        listener.close()
+
+
+def read_line(connection):
+    """One command line from the program; b"" once it hung up."""
+    line = b""
+    while not line.endswith(b"\n"):
+        byte = connection.recv(1)
+        if not byte:
+            break
+        line += byte
+    return line
