@@ -1,10 +1,14 @@
 #include "app/main_dialog.h"
 
+#include "app/item_help.h"
+#include "app/startup_shortcut.h"
 #include "collect/item_table.h"
 #include "collect/lists.h"
 #include "mail/mail_account.h"
 #include "mail/record_mail.h"
+#include "platform/shell.h"
 #include "reports/registry_reports.h"
+#include "resources/help_texts.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -52,7 +56,7 @@ void MainDialog::OnInit() {
   window_.SetTitle(kTitleText);
   window_.InitCommonControls();
   window_.SetListHorizontalExtent(ctl::kSoftwareList, kSoftwareListExtent);
-  // Tooltips: not yet.
+  CreateTooltips(window_);
   ShowItemValues(state_.collected, window_);
   CollectContext ctx = MakeCollectContext();
   CollectAll(ctx, window_, /*include_cpu=*/false);
@@ -135,7 +139,9 @@ void MainDialog::WaitCursorPrelude() {
   services_.clock.Sleep(kWaitPauseMs);
 }
 
-void MainDialog::ShowDetail(int) {}
+void MainDialog::ShowDetail(int item) {
+  zeltrand::ShowDetail(window_, state_.collected.item_values, item);
+}
 
 // An unattended run that could not mail says so to its logon script.
 void MainDialog::SendMail(int) {
@@ -164,7 +170,9 @@ void MainDialog::Import(int) {
   record_.Import();
 }
 
-void MainDialog::ShowHelp(int) {}
+void MainDialog::ShowHelp(int) {
+  zeltrand::ShowHelp(state_, services_, window_);
+}
 
 // A program run from a write-protected share can never save its settings:
 // the user may then end it without saving, and an unattended run ends
@@ -183,16 +191,20 @@ void MainDialog::Exit(int) {
   flags.record = window_.IsChecked(ctl::kAutoRecordCheck);
   flags.mail = window_.IsChecked(ctl::kAutoMailCheck);
   flags.exit = window_.IsChecked(ctl::kAutoExitCheck);
-  if (!WriteSettingsFile(services_.files, state_.paths, s, flags) && !state_.unattended_exit) {
+  const bool saved = WriteSettingsFile(services_.files, state_.paths, s, flags);
+  if (!saved && !state_.unattended_exit) {
     const std::string question = std::string(kSettingsWriteFailed) + std::string(kEndWithoutSaving);
     if (window_.ShowMessage(question, kTitleText, kMbYesNo | kMbIconWarning) != kIdYes) return;
   }
   state_.auto_flags = flags;
-  // The start-up shortcut: not yet.
+  // Unsaved, the check box would not be what the next start shows.
+  if (saved) UpdateStartupShortcut(services_.shell, state_.paths.exe_path, flags.start);
   window_.End(1);
 }
 
-void MainDialog::OpenDownloadPage(int) {}
+void MainDialog::OpenDownloadPage(int) {
+  services_.shell.Open(kDownloadPage);
+}
 
 void MainDialog::HardwareReport(int) {
   window_.ShowWaitCursor();

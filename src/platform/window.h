@@ -19,6 +19,9 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
+// Stands for the dialog itself where a control id is expected.
+inline constexpr int kWholeDialog = -1;
+
 // What the save-file dialog starts from. The filter has one pair: a name to
 // show and the pattern of the files it lists.
 struct SaveFileRequest {
@@ -57,6 +60,9 @@ class DialogWindow {
   virtual void SetListHorizontalExtent(int id, int pixels) = 0;
   virtual void InsertListItem(int id, int index, std::string_view text) = 0;
   virtual void Focus(int id) = 0;
+  // A tooltip for control `id` (or kWholeDialog) that wraps at 255 pixels
+  // and breaks lines at line feeds.
+  virtual void AddTooltip(int id, std::string_view text) = 0;
 
   virtual void ShowMinimized() = 0;
   // The small owned window that tells an unattended run is working.

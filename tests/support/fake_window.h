@@ -31,6 +31,7 @@ class FakeDialogWindow : public DialogWindow {
   std::map<int, std::string> texts;
   std::map<int, bool> checks;
   std::map<int, std::vector<std::string>> lists;
+  std::vector<std::pair<int, std::string>> tooltips;  // control id (or kWholeDialog), text
   std::set<int> running_timers;
   std::vector<ShownMessage> messages;
   std::string title;
@@ -64,6 +65,7 @@ class FakeDialogWindow : public DialogWindow {
   void SetListHorizontalExtent(int id, int pixels) override;
   void InsertListItem(int id, int index, std::string_view text) override;
   void Focus(int id) override { log.push_back("Focus " + std::to_string(id)); }
+  void AddTooltip(int id, std::string_view text) override { tooltips.emplace_back(id, text); }
   void ShowMinimized() override;
   void OpenProgressWindow(std::string_view caption) override;
   void SetProgressText(std::string_view text) override;

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
+#include "core/control_ids.h"
 #include "core/cp932.h"
 #include "platform/win32/text.h"
 
@@ -71,6 +73,41 @@ void Win32DialogWindow::InsertListItem(int id, int index, std::string_view text)
 
 void Win32DialogWindow::Focus(int id) {
   SetFocus(GetDlgItem(dialog_, id));
+}
+
+// One tooltip window serves every tool: it watches each tool's mouse
+// messages and shows the text of the one under the pointer.
+void Win32DialogWindow::AddTooltip(int id, std::string_view text) {
+  const HWND tool_window = id == kWholeDialog ? dialog_ : GetDlgItem(dialog_, id);
+  if (!tool_window) return;
+  if (!tooltip_) {
+    tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, 0, 0, 0, 0, dialog_,
+                               nullptr, nullptr, nullptr);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 255);
+  }
+  std::wstring wide = Widen(text);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = dialog_;
+  tool.uId = reinterpret_cast<UINT_PTR>(tool_window);
+  tool.lpszText = wide.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Win32DialogWindow::WatchFieldClicks() {
+  constexpr SUBCLASSPROC kFieldProc = [](HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                         UINT_PTR id, DWORD_PTR self) -> LRESULT {
+    int& at_work = reinterpret_cast<Win32DialogWindow*>(self)->field_at_work_;
+    const int outer = std::exchange(at_work, static_cast<int>(id));
+    const LRESULT result = DefSubclassProc(hwnd, message, wparam, lparam);
+    at_work = outer;
+    return result;
+  };
+  for (int id = ctl::kFirstField; id <= ctl::kLastField; ++id) {
+    SetWindowSubclass(GetDlgItem(dialog_, id), kFieldProc, static_cast<UINT_PTR>(id),
+                      reinterpret_cast<DWORD_PTR>(this));
+  }
 }
 
 void Win32DialogWindow::ShowMinimized() {

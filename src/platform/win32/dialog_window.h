@@ -12,6 +12,11 @@ class Win32DialogWindow final : public DialogWindow {
   void Attach(HWND dialog) { dialog_ = dialog; }
   HWND handle() const { return dialog_; }
   HBRUSH list_brush() const { return list_brush_; }
+  // The dialog manager sends command 2 (IDCANCEL) for Esc and Ctrl+Break,
+  // with the handle of control 2, which is a field: a field's command is
+  // taken as its click only while that field is handling a message itself.
+  void WatchFieldClicks();
+  bool IsFieldClick(int id) const { return id == field_at_work_; }
 
   void SetIcon() override;
   void CreateListBrush() override;
@@ -25,6 +30,7 @@ class Win32DialogWindow final : public DialogWindow {
   void SetListHorizontalExtent(int id, int pixels) override;
   void InsertListItem(int id, int index, std::string_view text) override;
   void Focus(int id) override;
+  void AddTooltip(int id, std::string_view text) override;
   void ShowMinimized() override;
   void OpenProgressWindow(std::string_view caption) override;
   void SetProgressText(std::string_view text) override;
@@ -49,6 +55,8 @@ class Win32DialogWindow final : public DialogWindow {
   HWND progress_ = nullptr;
   HWND notice_ = nullptr;
   HBRUSH list_brush_ = nullptr;
+  HWND tooltip_ = nullptr;  // one for the dialog and all its controls
+  int field_at_work_ = -1;  // the field whose window procedure is running
 };
 
 }  // namespace zeltrand::win32

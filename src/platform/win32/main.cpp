@@ -18,32 +18,13 @@ struct Program {
   MainDialog dialog{state, system.services, window};
 };
 
-Program* g_program = nullptr;  // for the message filter hook only
-HHOOK g_escape_hook = nullptr;
-
-// The dialog manager turns Esc into command 2, which is also the id of the
-// Windows version field: Esc would open that field's detail display. Esc
-// does nothing in this dialog, so it is dropped before the dialog manager
-// sees it.
-LRESULT CALLBACK DropEscape(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == MSGF_DIALOGBOX) {
-    const MSG* msg = reinterpret_cast<const MSG*>(lparam);
-    if ((msg->message == WM_KEYDOWN || msg->message == WM_KEYUP || msg->message == WM_CHAR) &&
-        msg->wParam == VK_ESCAPE && g_program != nullptr) {
-      const HWND dialog = g_program->window.handle();
-      if (msg->hwnd == dialog || IsChild(dialog, msg->hwnd)) return 1;
-    }
-  }
-  return CallNextHookEx(g_escape_hook, code, wparam, lparam);
-}
-
 INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
-    g_program = reinterpret_cast<Program*>(lparam);
+    auto* program = reinterpret_cast<Program*>(lparam);
     SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
-    g_program->window.Attach(hwnd);
-    g_escape_hook = SetWindowsHookExW(WH_MSGFILTER, DropEscape, nullptr, GetCurrentThreadId());
-    g_program->dialog.OnInit();
+    program->window.Attach(hwnd);
+    program->window.WatchFieldClicks();
+    program->dialog.OnInit();
     return FALSE;  // the focus is already set
   }
   auto* program = reinterpret_cast<Program*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -59,6 +40,10 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
       SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_MENU));
       return reinterpret_cast<INT_PTR>(program->window.list_brush());
     case WM_COMMAND:
+      // Esc, Ctrl+Break: command 2 from the dialog manager, not field 2's click.
+      if (LOWORD(wparam) <= ctl::kLastField && !program->window.IsFieldClick(LOWORD(wparam))) {
+        return TRUE;
+      }
       program->dialog.OnCommand(LOWORD(wparam));
       return TRUE;
     default:
@@ -72,6 +57,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::RestrictDllSearch();  // before anything loads a DLL of its own
   static Program program;      // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));
-  if (g_escape_hook) UnhookWindowsHookEx(g_escape_hook);
   return program.state.exit_code;
 }

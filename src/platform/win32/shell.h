@@ -1,4 +1,4 @@
-// The shell over shell32.
+// The shell over shell32 and the shell-link object.
 #pragma once
 
 #include "platform/shell.h"
@@ -8,6 +8,10 @@ namespace zeltrand::win32 {
 class Win32Shell final : public Shell {
  public:
   bool Open(std::string_view target) override;
+  std::optional<std::string> FolderPath(ShellFolder folder) override;
+  bool CreateLink(const std::string& link_path, const std::string& target,
+                  std::string_view description) override;
+  bool RemoveFile(const std::string& path) override;
 };
 
 }  // namespace zeltrand::win32

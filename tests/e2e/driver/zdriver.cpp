@@ -29,6 +29,16 @@
 //   wait-gone HWND [--timeout MS]
 //   kill HWND                  ends the process owning HWND (exit code 1) and
 //                              waits for it; for leftovers of a failed case
+//   pointer HWND ID [click]    moves the pointer onto the middle of control ID
+//                              (and clicks the left button) by real input
+//   keys HWND VK...            presses the keys together by real input, with
+//                              HWND in the foreground: down in order, up in
+//                              reverse (17 3: Ctrl+Break)
+//   tooltips HWND              every tool of the tooltip windows HWND owns:
+//       tooltip-HWND id|dialog flags maxwidth text
+//   shortcut startup|programs NAME
+//       the shortcut NAME in the user's folder:  path P / target T /
+//       description D, or path P / missing
 //   msgbox --owner HWND [--timeout MS]
 //       Waits for a "#32770" owned by HWND and prints its records:
 //       hwnd HWND / caption TEXT / text TEXT / button ID TEXT (one a button)
@@ -50,6 +60,10 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
@@ -57,6 +71,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <exception>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -205,11 +220,11 @@ std::wstring ClassOf(HWND hwnd) {
   return name;
 }
 
-// The caption as the window manager keeps it; never waits on the owner.
+// The caption as the window manager keeps it; never waits on the owner
+// (GetWindowTextLength asks the owner's thread, which may be busy).
 std::wstring CaptionOf(HWND hwnd) {
-  int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  std::wstring text(4096, L'\0');
+  int got = InternalGetWindowText(hwnd, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(got > 0 ? got : 0));
   return text;
 }
@@ -228,14 +243,17 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
+// Looked up once per process: a program has many windows (its tooltips).
 std::wstring ImageOf(HWND hwnd) {
+  static std::map<DWORD, std::wstring> images;
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
+  if (auto known = images.find(pid); known != images.end()) return known->second;
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (!process) return L"";
   wchar_t path[MAX_PATH * 2];
   DWORD size = MAX_PATH * 2;
-  std::wstring image;
+  std::wstring& image = images[pid];
   if (QueryFullProcessImageNameW(process, 0, path, &size)) image.assign(path, size);
   CloseHandle(process);
   return image;
@@ -486,6 +504,104 @@ int Key(const Args& args) {
   return 0;
 }
 
+// Real input goes to the foreground window, as the user's would.
+void SendInputs(HWND dialog, std::vector<INPUT> inputs) {
+  SetForegroundWindow(dialog);
+  if (!WaitFor(2000, [&] { return GetForegroundWindow() == dialog; }))
+    throw Failure{L"cannot bring " + HwndText(dialog) + L" to the foreground"};
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+    throw Failure{L"SendInput failed, error " + Dec(GetLastError())};
+}
+
+// Two steps inside the control, as a hand moves, then the clicks.
+int Pointer(const Args& args) {
+  HWND dialog = ParseHwnd(args.At(0));
+  RECT r{};
+  GetWindowRect(Control(dialog, args.At(1)), &r);
+  std::vector<INPUT> inputs(args.positional.size() > 2 ? 4 : 2, INPUT{INPUT_MOUSE, {}});
+  for (LONG step = 0; step < 2; ++step) {
+    // Absolute input runs from 0 to 65535 across the screen.
+    int x = (r.left + r.right) / 2 - 2 + 2 * step, y = (r.top + r.bottom) / 2;
+    inputs[step].mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    inputs[step].mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    inputs[step].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  if (inputs.size() == 4) inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  if (inputs.size() == 4) inputs[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInputs(dialog, inputs);
+  return 0;
+}
+
+int Keys(const Args& args) {
+  std::vector<INPUT> inputs;
+  for (size_t i = 1; i < args.positional.size(); ++i) {
+    INPUT input{INPUT_KEYBOARD, {}};
+    input.ki.wVk = static_cast<WORD>(ParseNumber(args.At(i)));
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
+    inputs.insert(inputs.begin() + static_cast<ptrdiff_t>(i - 1), {input, input});
+    inputs[i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInputs(ParseHwnd(args.At(0)), inputs);
+  return 0;
+}
+
+// A tool's text lives in the program's process: the driver lends it a
+// block there for the tool description and the text.
+int Tooltips(const Args& args) {
+  HWND dialog = ParseHwnd(args.At(0));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(dialog, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, 0, pid);
+  constexpr size_t kSize = sizeof(TTTOOLINFOW) + 2048;
+  auto* block = static_cast<char*>(VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT, 4));
+  if (!block) throw Failure{L"cannot lend memory in the program, error " + Dec(GetLastError())};
+  for (HWND tip : TopLevelWindows()) {
+    if (GetWindow(tip, GW_OWNER) != dialog || ClassOf(tip) != TOOLTIPS_CLASSW) continue;
+    for (LRESULT i = 0; i < Send(tip, TTM_GETTOOLCOUNT, 0, 0); ++i) {
+      std::vector<char> buffer(kSize, 0);
+      auto* tool = reinterpret_cast<TTTOOLINFOW*>(buffer.data());
+      tool->cbSize = sizeof *tool;
+      tool->lpszText = reinterpret_cast<LPWSTR>(block + sizeof *tool);
+      if (!WriteProcessMemory(process, block, buffer.data(), kSize, nullptr) ||
+          !Send(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(block)) ||
+          !ReadProcessMemory(process, block, buffer.data(), kSize - 2, nullptr))
+        throw Failure{L"cannot read tool " + Dec(i) + L" of " + HwndText(tip)};
+      HWND owner = reinterpret_cast<HWND>(tool->uId);
+      Record({HwndText(tip), owner == dialog ? L"dialog" : Dec(GetDlgCtrlID(owner)),
+              Hex(tool->uFlags), Dec(Send(tip, TTM_GETMAXTIPWIDTH, 0, 0)),
+              Escape(reinterpret_cast<const wchar_t*>(tool + 1))});
+    }
+  }
+  VirtualFreeEx(process, block, 0, MEM_RELEASE);
+  return 0;
+}
+
+int Shortcut(const Args& args) {
+  PWSTR folder = nullptr;
+  SHGetKnownFolderPath(args.At(0) == L"startup" ? FOLDERID_Startup : FOLDERID_Programs, 0, nullptr,
+                       &folder);
+  std::wstring path = std::wstring(folder ? folder : L"?") + L"\\" + args.At(1);
+  Record({L"path", Escape(path)});
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    Record({L"missing"});
+    return 0;
+  }
+  CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  wchar_t target[MAX_PATH * 2] = L"", description[INFOTIPSIZE] = L"";
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link))) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) ||
+      FAILED(file->Load(path.c_str(), STGM_READ)) ||
+      FAILED(link->GetPath(target, MAX_PATH * 2, nullptr, SLGP_RAWPATH)) ||
+      FAILED(link->GetDescription(description, INFOTIPSIZE)))
+    throw Failure{L"cannot read the shortcut " + path};
+  Record({L"target", Escape(target)});
+  Record({L"description", Escape(description)});
+  return 0;
+}
+
 int Kill(const Args& args) {
   HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(args.At(0))));
   DWORD pid = 0;
@@ -640,14 +756,15 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {L"find", Find},         {L"info", Info},           {L"windows", Windows},
-    {L"controls", Controls}, {L"units", Units},         {L"text", Text},
-    {L"settext", SetText},   {L"items", Items},         {L"check", Check},
-    {L"focus", Focus},       {L"click", Click},         {L"command", Command},
-    {L"close", Close},       {L"sysclose", SysClose},   {L"key", Key},
-    {L"settle", Settle},     {L"wait-gone", WaitGone},  {L"kill", Kill},
-    {L"msgbox", MsgBox},     {L"answer", Answer},       {L"clip-set", ClipSet},
-    {L"clip-get", ClipGet},  {L"clip-empty", ClipEmpty}};
+    {L"find", Find},         {L"info", Info},          {L"windows", Windows},
+    {L"controls", Controls}, {L"units", Units},        {L"text", Text},
+    {L"settext", SetText},   {L"items", Items},        {L"check", Check},
+    {L"focus", Focus},       {L"click", Click},        {L"command", Command},
+    {L"close", Close},       {L"sysclose", SysClose},  {L"key", Key},
+    {L"settle", Settle},     {L"wait-gone", WaitGone}, {L"kill", Kill},
+    {L"pointer", Pointer},   {L"keys", Keys},          {L"tooltips", Tooltips},
+    {L"shortcut", Shortcut}, {L"msgbox", MsgBox},      {L"answer", Answer},
+    {L"clip-set", ClipSet},  {L"clip-get", ClipGet},   {L"clip-empty", ClipEmpty}};
 
 // A crash must not look like an ordinary "not found" to the harness.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {

@@ -363,6 +363,26 @@ class Case:
         args = ["key", self._hwnd(None), vk] + ([control_id] if control_id is not None else [])
         self.driver.run(*args)
 
+    def pointer(self, control_id, click=False):
+        """Moves the mouse onto the control, and clicks it, by real input."""
+        self.driver.run("pointer", self._hwnd(None), control_id, *(["click"] if click else []))
+
+    def keys(self, *vks):
+        """Presses the keys together by real input (17, 3: Ctrl+Break)."""
+        self.driver.run("keys", self._hwnd(None), *vks)
+
+    def tooltips(self):
+        """Each tool of the dialog's tooltips: (tooltip hwnd, control id or
+        "dialog", flags, maximum width, text)."""
+        return [(r[0], r[1], int(r[2], 16), int(r[3]), r[4])
+                for r in self.driver.records("tooltips", self._hwnd(None))]
+
+    def shortcut(self, folder, name):
+        """The shortcut `name` in the user's "startup" or "programs" folder:
+        {"path", "target", "description"}, or {"path", "missing"}."""
+        return {r[0]: r[1] if len(r) > 1 else True
+                for r in self.driver.records("shortcut", folder, name)}
+
     def msgbox(self, timeout=5):
         """The message box the dialog owns, waited for up to `timeout` s."""
         records = self.driver.records("msgbox", "--owner", self._hwnd(None),
