@@ -10,4 +10,12 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 size=$(stat -c %s build/mingw/Zeltrand.exe)
 echo "Zeltrand.exe: $size bytes"
+# The same core and unit tests built by clang, a second compiler's view.
+cmake --preset clang >/dev/null
+cmake --build --preset clang
+ctest --preset clang "$@"
 ctest --preset native "$@"
+# Line coverage of the portable core by the unit tests.
+gcovr --root . --filter 'src/' --exclude 'src/platform/win32/' --delete --print-summary \
+  --txt /dev/null build/native | grep -E '^(lines|branches):'
+

@@ -96,7 +96,8 @@ bool WalkInterfaceTable(MibSession& session, std::span<const std::int64_t> card_
   std::vector<VarBind> row = {{kIfType, {}}, {kIfPhysAddress, {}}};
   while (true) {
     const Oid previous = row[0].name;
-    if (!session.GetNext(row)) return false;
+    // An agent may answer with fewer bindings than it was asked for.
+    if (!session.GetNext(row) || row.size() != 2) return false;
     // An agent that does not move on would keep the walk here for ever.
     if (!OidBeginsWith(row[0].name, kIfType) || !(previous < row[0].name)) return false;
     const Oid address_name = SameRow(kIfPhysAddress, row[0].name);

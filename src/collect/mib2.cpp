@@ -19,7 +19,7 @@ bool OidBeginsWith(const Oid& name, const Oid& prefix) {
 Oid SameRow(const Oid& column, const Oid& cell) {
   Oid name = column;
   if (cell.size() > column.size())
-    name.insert(name.end(), cell.begin() + column.size(), cell.end());
+    name.insert(name.end(), cell.begin() + static_cast<std::ptrdiff_t>(column.size()), cell.end());
   return name;
 }
 

@@ -13,7 +13,7 @@ constexpr std::string_view kKanaTable =
     "　。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノ"
     "ハヒフヘホマミムメモヤユヨラリルレロワン゛゜ガギグゲゴザジズゼゾダヂヅデドパピプペポバビブベ"
     "ボ";
-static_assert(kKanaTable.size() == 89 * 2);
+static_assert(kKanaTable.size() == std::size_t{89} * 2);
 
 constexpr unsigned char kVoicedMark = 0xDE;      // ﾞ
 constexpr unsigned char kSemiVoicedMark = 0xDF;  // ﾟ
@@ -23,8 +23,10 @@ constexpr int kSemiVoicedShift = 37;
 constexpr std::string_view kToJis = "\x1B$B";
 constexpr std::string_view kToRoman = "\x1B(J";
 
+// ESC, SO and SI of the text itself would switch a reader's character set
+// behind the encoder's back: they are no characters and are left out.
 bool IsAscii(unsigned char b) {
-  return b >= 0x01 && b <= 0x7E;
+  return b >= 0x01 && b <= 0x7E && b != 0x1B && b != 0x0E && b != 0x0F;
 }
 bool IsHalfWidthKana(unsigned char b) {
   return b >= 0xA0 && b <= 0xDF;

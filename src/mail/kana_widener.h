@@ -7,8 +7,8 @@
 //   "ﾒｰﾙ" (D2 B0 D9)  →  1B 24 42  25 61 21 3C 25 6B  1B 28 4A
 //
 // Bytes that are no character (7F, 80, F0 to FF, a first byte with no
-// second) are left out; every line of the result, and the result itself,
-// ends in the one-byte set.
+// second) and the text's own ESC, SO and SI are left out; every line of the
+// result, and the result itself, ends in the one-byte set.
 #pragma once
 
 #include <string>

@@ -47,7 +47,8 @@ bool IsSafeAddress(std::string_view address) {
 int Weekday(int year, int month, int day) {
   static constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
   if (month < 3) --year;
-  return (year + year / 4 - year / 100 + year / 400 + kOffsets[(month + 11) % 12] + day) % 7;
+  const int days = year + year / 4 - year / 100 + year / 400 + kOffsets[(month + 11) % 12] + day;
+  return (days % 7 + 7) % 7;  // also for a year the clock cannot give
 }
 
 // RFC 5322: "Mon, 07 Dec 2026 19:15:04 +0900".

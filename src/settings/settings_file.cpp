@@ -47,12 +47,19 @@ Settings DefaultSettings(const Paths& paths) {
 
 std::string FormatSettingsFile(const Settings& s, const AutoFlags& flags) {
   const auto flag = [](bool set) { return set ? "1" : ""; };
+  // A line break inside a value would add lines to the file, even sections
+  // and flags: such a value is written empty, and the next start falls back
+  // to what it shows when nothing is set.
+  const auto value = [](const std::string& v) {
+    return v.find_first_of("\r\n") == std::string::npos ? v : std::string();
+  };
   std::string text;
-  text += "[mail]\r\nSmtp=" + s.sender_address + "\r\nMailTo=" + s.recipient_address +
-          "\r\nMyMailServerIP=" + s.mail_server_name + "\r\n\r\n";
+  text += "[mail]\r\nSmtp=" + value(s.sender_address) + "\r\nMailTo=" + value(s.recipient_address) +
+          "\r\nMyMailServerIP=" + value(s.mail_server_name) + "\r\n\r\n";
   // The profile reader hands back at most 255 bytes: a longer path would come
   // back cut, naming another file. Left empty, the default path is used.
-  const std::string record_path = s.record_path.size() <= kProfileValueLimit ? s.record_path : "";
+  const std::string record_path =
+      s.record_path.size() <= kProfileValueLimit ? value(s.record_path) : "";
   text += "[file]\r\nRecFile=" + record_path + "\r\n\r\n";
   text += std::string("[auto]\r\nStart=") + flag(flags.start) + "\r\nRec=" + flag(flags.record) +
           "\r\nMail=" + flag(flags.mail) + "\r\nEnd=" + flag(flags.exit) + "\r\n";

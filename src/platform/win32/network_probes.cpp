@@ -114,6 +114,8 @@ class AgentSession final : public MibSession {
     AsnInteger32 error_status = 0;
     AsnInteger32 error_index = 0;
     ok = ok && query_(SNMP_PDU_GETNEXT, &request, &error_status, &error_index);
+    // Only an answer in the list as it was handed over is read.
+    ok = ok && request.list == list.data() && request.len == list.size();
     for (std::size_t i = 0; i < list.size(); ++i) {
       if (ok) bindings[i] = FromAgent(list[i]);
       VarBindFree(*api_, list[i]);

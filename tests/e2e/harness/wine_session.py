@@ -40,6 +40,10 @@ SESSION_REG_FILES = ("desktop.reg", "fonts.reg")
 REQUIRED_TOOLS = ("Xvfb", "wine", "wineserver", "import")
 # How long a start waits for another test run's session to end.
 OTHER_RUN_WAIT_S = 600
+# The symbol font of the caption buttons (close box, minimise). Debian's
+# fonts-wine ships it, but this Wine does not look in that folder; a copy in
+# the prefix's own Fonts folder is found.
+CAPTION_FONT = Path("/usr/share/wine/fonts/marlett.ttf")
 
 
 class SessionError(Exception):
@@ -143,11 +147,20 @@ def wine_version():
                           check=True).stdout.strip()
 
 
+def prefix_fonts(prefix):
+    return prefix / "drive_c" / "windows" / "Fonts"
+
+
 def ensure_template(template, display, xauthority, log):
-    """Makes the template prefix unless one for this Wine version exists."""
+    """Makes the template prefix unless one for this Wine version, with the
+    caption font, exists."""
+    if not CAPTION_FONT.is_file():
+        raise SessionError("%s missing (install the packages in scripts/e2e-deps.txt)"
+                           % CAPTION_FONT)
     version = wine_version()
     mark = template / TEMPLATE_MARK
-    if mark.is_file() and mark.read_text() == version:
+    if (mark.is_file() and mark.read_text() == version
+            and (prefix_fonts(template) / CAPTION_FONT.name).is_file()):
         return False
     shutil.rmtree(template, ignore_errors=True)
     home = template.parent / "wine-template-home"
@@ -166,6 +179,7 @@ def ensure_template(template, display, xauthority, log):
                 entry.unlink()
                 entry.mkdir()
     shutil.rmtree(home, ignore_errors=True)
+    shutil.copy2(CAPTION_FONT, prefix_fonts(template))
     mark.write_text(version)
     return True
 

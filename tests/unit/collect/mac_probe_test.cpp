@@ -166,29 +166,32 @@ TEST(MacAddressSnmp, WithoutTheAgentTheFirstPhysicalEthernetOrWirelessCardAnswer
   }
 }
 
-// An agent that fails every query, or answers every query with one object.
+// An agent that fails every query, answers every query with one object, or
+// answers with fewer bindings than it was asked for.
+enum class Stuck { kFails, kStays, kShrinks };
 class StuckSession : public MibSession {
  public:
-  explicit StuckSession(bool answers, int* calls) : answers_(answers), calls_(calls) {}
+  explicit StuckSession(Stuck how, int* calls) : how_(how), calls_(calls) {}
   bool GetNext(std::vector<VarBind>& bindings) override {
     ++*calls_;
-    if (!answers_) return false;
-    bindings[0] = {{1, 3, 6, 1, 2, 1, 2, 2, 1, 3, 1}, {2, 24, {}}};
+    if (how_ == Stuck::kFails) return false;
+    if (how_ == Stuck::kShrinks) bindings.resize(1);
+    bindings[0] = {{1, 3, 6, 1, 2, 1, 2, 2, 1, 3, 1}, {2, 6, {}}};
     return true;
   }
 
  private:
-  bool answers_;
+  Stuck how_;
   int* calls_;
 };
 
-TEST(MacAddressSnmp, AnAgentThatFailsOrDoesNotMoveOnEndsTheWalk) {
-  for (const bool answers : {false, true}) {
+TEST(MacAddressSnmp, AnAgentThatFailsDoesNotMoveOnOrShortensTheAnswerEndsTheWalk) {
+  for (const Stuck how : {Stuck::kFails, Stuck::kStays, Stuck::kShrinks}) {
     MacHarness h;
     int calls = 0;
-    h.mib.make_session = [&] { return std::make_unique<StuckSession>(answers, &calls); };
+    h.mib.make_session = [&] { return std::make_unique<StuckSession>(how, &calls); };
     EXPECT_EQ(h.Collect(), kNothingYet);
-    EXPECT_LE(calls, 3) << (answers ? "stuck agent" : "failing agent");
+    EXPECT_LE(calls, 3) << static_cast<int>(how);
   }
 }
 

@@ -41,6 +41,10 @@ const Case kCases[] = {
     {"byte_after_dropped_lead_stands_alone", "\xF0\x41", "A"},
     {"trailing_lead_byte_dropped", "ab\x88", "ab"},
     {"lead_byte_before_a_control", "\x88\n\x88\x9F", "\n" JIS "\x30\x21" ROMAN},
+    {"shift_controls_left_out",
+     "a\x1B$B\x0E\x0F"
+     "b",
+     "a$Bb"},
     {"stops_at_zero", std::string("\xB1\0\xB2", 3), JIS "\x25\x22" ROMAN},
 };
 

@@ -159,5 +159,15 @@ TEST(SmtpSession, GivesUpOnAReplyThatNeverEnds) {
   }
 }
 
+// A date the clock cannot give (all zeros) still makes a Date header of
+// the right form instead of reading outside the name tables.
+TEST(SmtpSession, DateHeaderOfAnImpossibleDateKeepsItsForm) {
+  Transcript t = Load("delivered.txt");
+  t.request.date = {};
+  FakeDialogWindow window;
+  SmtpSession(t.net, window, t.request);
+  EXPECT_NE(t.net.sent.find("Date: Sat, 00 Jan 0000 00:00:00 +0000\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zeltrand::testing

@@ -66,5 +66,14 @@ TEST(SettingsFile, WritesSetFlagsAsOne) {
   EXPECT_TRUE(text.ends_with("[auto]\r\nStart=1\r\nRec=1\r\nMail=1\r\nEnd=1\r\n")) << text;
 }
 
+// A line break inside a value would add lines, even sections, to the file:
+// such a value is refused and written empty.
+TEST(SettingsFile, RefusesValuesHoldingALineBreak) {
+  const Settings s{"a@b\r\n[auto]\r\nEnd=1", "mail\rx", "c@d\ny", "C:\\x\r\n.csv"};
+  EXPECT_EQ(FormatSettingsFile(s, AutoFlags{}),
+            "[mail]\r\nSmtp=\r\nMailTo=\r\nMyMailServerIP=\r\n\r\n[file]\r\nRecFile=\r\n\r\n"
+            "[auto]\r\nStart=\r\nRec=\r\nMail=\r\nEnd=\r\n");
+}
+
 }  // namespace
 }  // namespace zeltrand
