@@ -16,7 +16,7 @@ constexpr std::uint16_t kSmtpPort = 25;
 constexpr std::size_t kReceiveChunk = 4000;
 // A reply, all its lines together, is far shorter; a server that sends more
 // is treated like one whose reply was lost (WSAEMSGSIZE, message too long).
-constexpr std::size_t kReplyLimit = 64 * 1024;
+constexpr std::size_t kReplyLimit = 65536;
 constexpr int kReplyTooLong = 10040;
 
 constexpr std::string_view kLookupNotice = "ﾒｰﾙｻｰﾊﾞIPを問合せ中...";
