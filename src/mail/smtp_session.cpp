@@ -14,6 +14,10 @@ namespace {
 
 constexpr std::uint16_t kSmtpPort = 25;
 constexpr std::size_t kReceiveChunk = 4000;
+// A reply, all its lines together, is far shorter; a server that sends more
+// is treated like one whose reply was lost (WSAEMSGSIZE, message too long).
+constexpr std::size_t kReplyLimit = 65536;
+constexpr int kReplyTooLong = 10040;
 
 constexpr std::string_view kLookupNotice = "ﾒｰﾙｻｰﾊﾞIPを問合せ中...";
 constexpr std::string_view kConnectNotice = "ﾒｰﾙｻｰﾊﾞに接続中...";
@@ -91,28 +95,35 @@ class Dialogue {
 
   // The last line of the next reply, whether its lines come in one receive
   // or several. Nothing when the server closed the connection.
+  // A reply that never ends, in one line or in endless "250-" lines, would
+  // hold the program for good: it is given up after kReplyLimit bytes.
   std::optional<std::string> Reply() {
+    std::size_t taken = 0;
     for (;;) {
       const std::size_t end = pending_.find('\n');
       if (end != std::string::npos) {
         std::string line = pending_.substr(0, end + 1);
         pending_.erase(0, end + 1);
+        taken += line.size();
         if (line.size() < 4 || line[3] != '-') return line;
         continue;
       }
+      if (taken + pending_.size() > kReplyLimit) return ReceiveFailed(kReplyTooLong);
       const Received got = connection_.Receive(kReceiveChunk, kSmtpTimeoutMs);
-      if (got.error) {
-        receive_failed_ = true;
-        Tell(FormatText("recv err. WSAGetLastError=%d", got.error));
-        pending_.clear();
-        return std::string(kReceiveFailedReply);
-      }
+      if (got.error) return ReceiveFailed(got.error);
       if (got.bytes.empty()) {
         if (pending_.empty()) return std::nullopt;
         return std::exchange(pending_, {});
       }
       pending_ += got.bytes;
     }
+  }
+
+  std::string ReceiveFailed(int error) {
+    receive_failed_ = true;
+    Tell(FormatText("recv err. WSAGetLastError=%d", error));
+    pending_.clear();
+    return std::string(kReceiveFailedReply);
   }
 
   // A server that does not greet at all is not there: its code, though, is

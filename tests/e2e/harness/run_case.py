@@ -2,6 +2,8 @@
 
 NAME is the part after "case_" of a function in CASES_FILE; the case gets a
 fresh `zeltrand_e2e.Case` and always has its leftovers cleaned up.
+`python3 run_case.py --list CASES_FILE` prints the file's case names, also
+those of functions it makes from a table.
 """
 
 import argparse
@@ -28,10 +30,18 @@ def main():
     # One stream, in order, for CTest's log.
     sys.stdout.reconfigure(line_buffering=True)
     parser = argparse.ArgumentParser()
-    parser.add_argument("--state", required=True, type=Path)
-    parser.add_argument("cases_file", type=Path)
-    parser.add_argument("name")
+    parser.add_argument("--list", type=Path, metavar="CASES_FILE")
+    parser.add_argument("--state", type=Path)
+    parser.add_argument("cases_file", type=Path, nargs="?")
+    parser.add_argument("name", nargs="?")
     args = parser.parse_args()
+    if args.list:
+        for name in runpy.run_path(str(args.list)):
+            if name.startswith("case_"):
+                print(name[len("case_"):])
+        return 0
+    if not (args.state and args.cases_file and args.name):
+        parser.error("--state, CASES_FILE and NAME are needed to run a case")
     function = load_case(args.cases_file, args.name)
     began = time.monotonic()
     case = Case(Session(args.state), args.name)

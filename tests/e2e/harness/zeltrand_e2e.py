@@ -252,7 +252,7 @@ class Case:
         ending early instead of waiting out the whole timeout."""
         with tempfile.TemporaryFile() as out:
             finder = subprocess.Popen(
-                ["wine", str(self.session.driver_exe), "find", "--exe", windows_path(self.exe),
+                ["wine", str(self.session.driver_exe), "find", "--exe", self.wine_path(self.exe),
                  "--timeout", str(int(timeout * 1000))],
                 env=self.session.env, stdin=subprocess.DEVNULL, stdout=out,
                 stderr=subprocess.DEVNULL)
@@ -266,6 +266,20 @@ class Case:
             found = out.read().decode().split()
         self.log.write("find -> %s\n" % found)
         return found[0] if finder.returncode == 0 and found else None
+
+    def wine_path(self, path):
+        """`path` as Wine programs see it: through the drive letter whose
+        folder holds it most closely (a case may map one), else through Z:."""
+        path = Path(path).resolve()
+        best = None
+        for link in (Path(self.session.env["WINEPREFIX"]) / "dosdevices").glob("?:"):
+            root = link.resolve()
+            if root != Path("/") and path.is_relative_to(root) and \
+                    (best is None or len(root.parts) > len(best[1].parts)):
+                best = (link.name.upper(), root)
+        if best is None:
+            return windows_path(path)
+        return best[0] + "\\" + "\\".join(path.relative_to(best[1]).parts)
 
     def running(self):
         return self.process is not None and self.process.poll() is None
@@ -312,7 +326,7 @@ class Case:
 
     def own_windows(self):
         """Top-level windows of this case's program that are visible."""
-        mine = windows_path(self.exe).lower()
+        mine = self.wine_path(self.exe).lower()
         return [w for w in self.windows() if w.exe.lower() == mine and w.visible]
 
     def text(self, control_id=None):

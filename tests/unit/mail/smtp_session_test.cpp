@@ -139,6 +139,26 @@ TEST(SmtpSession, RefusesAddressesThatWouldInjectProtocolLines) {
   }
 }
 
+// A reply that never ends, in one endless line or in endless "250-" lines,
+// is given up after 64 KiB; the server still had plenty to send.
+TEST(SmtpSession, GivesUpOnAReplyThatNeverEnds) {
+  std::string lines;
+  while (lines.size() < 4000) lines += "250-mail.example.jp says more\r\n";
+  for (const std::string& chunk : {std::string(4000, 'x'), lines}) {
+    FakeNet net;
+    net.replies.push_back({"220 mail.example.jp\r\n", 0});
+    for (int i = 0; i < 1000; ++i) net.replies.push_back({chunk, 0});
+    FakeDialogWindow window;
+    MailRequest request{"taro@example.jp", "admin@example.jp", "Zeltrand", "x", "192.0.2.25", {}};
+    EXPECT_FALSE(SmtpSession(net, window, request));
+    EXPECT_EQ(net.sent, "HELO Zeltrand\r\n");
+    EXPECT_GT(net.replies.size(), 900u);
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0].text, "recv err. WSAGetLastError=10040");
+    EXPECT_EQ(window.messages[1].text, "HELO err=rev");
+  }
+}
+
 // A date the clock cannot give (all zeros) still makes a Date header of
 // the right form instead of reading outside the name tables.
 TEST(SmtpSession, DateHeaderOfAnImpossibleDateKeepsItsForm) {
