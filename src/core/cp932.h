@@ -16,6 +16,11 @@ constexpr bool IsLeadByte(unsigned char c) {
 // split a two-byte character.
 std::string_view Prefix(std::string_view text, std::size_t max_bytes);
 
+// True when the two texts are the same but for the case of ASCII letters;
+// the bytes of two-byte characters compare exactly (the second byte of a
+// character may look like a letter).
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 inline std::string Cut(std::string_view text, std::size_t max_bytes) {
   return std::string(Prefix(text, max_bytes));
 }

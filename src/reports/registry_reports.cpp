@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/app_state.h"
+#include "core/cp932.h"
 #include "core/report_file.h"
 #include "core/text_format.h"
 #include "platform/machine.h"
@@ -76,22 +77,10 @@ std::uint32_t LittleEndian32(std::string_view bytes) {
   return v;
 }
 
-char AsciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
-
 bool IsListedClass(std::string_view device_class) {
   if (device_class == kDiskDriveClass) return true;
   for (const std::string_view listed : kDeviceClasses) {
-    if (EqualsIgnoringAsciiCase(device_class, listed)) return true;
+    if (cp932::EqualsIgnoringCase(device_class, listed)) return true;
   }
   return false;
 }

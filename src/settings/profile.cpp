@@ -18,25 +18,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Compares ASCII letters without case; the bytes of two-byte characters
-// compare exactly (the second byte of a character may look like a letter).
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (cp932::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (Lower(a[i]) != Lower(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // A line ends at CR or LF, whichever comes first.
 std::string_view NextLine(std::string_view& rest) {
   const std::size_t end = rest.find_first_of("\r\n");
@@ -124,9 +105,9 @@ std::string Profile::Get(std::string_view section, std::string_view key) const {
   section = Trim(section);
   key = Trim(key);
   for (const Section& s : sections_) {
-    if (!SameName(s.name, section)) continue;
+    if (!cp932::EqualsIgnoringCase(s.name, section)) continue;
     for (const Entry& e : s.entries) {
-      if (SameName(e.key, key)) {
+      if (cp932::EqualsIgnoringCase(e.key, key)) {
         return e.has_value ? cp932::Cut(Unquote(e.value), kProfileValueLimit) : std::string();
       }
     }
