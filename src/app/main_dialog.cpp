@@ -102,7 +102,7 @@ void MainDialog::OnFirstTick() {
 void MainDialog::LoadSettings() {
   const Profile profile(ReadProfileText(services_.files, state_.paths.ini_path));
   const auto value_or = [&](std::string_view key, const std::string& fallback) {
-    std::string value = profile.Get(kSectionMail, key);
+    std::string value = SavedMailValue(profile.Get(kSectionMail, key));
     return value.empty() ? fallback : value;
   };
   window_.SetItemText(ctl::kRecipientEdit, value_or(kKeyMailTo, state_.settings.recipient_address));

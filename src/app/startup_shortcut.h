@@ -1,5 +1,6 @@
 // The start-up shortcut behind 自動起動: "Zeltrand.lnk" in the user's
-// Startup folder, pointing at the executable, described "Zeltrand". The
+// Startup folder, pointing at the executable and starting it in its own
+// folder (where a start from Explorer runs it), described "Zeltrand". The
 // exit makes or renews it while 自動起動 is checked and removes it, with
 // "ｽﾀｰﾄｱｯﾌﾟZeltrand.lnk" in the Programs folder, while it is not.
 #pragma once

@@ -4,6 +4,7 @@
 #include "core/text_format.h"
 #include "platform/registry.h"
 #include "settings/profile.h"
+#include "settings/settings_file.h"
 
 namespace zeltrand {
 
@@ -47,9 +48,9 @@ void DiscoverMailAccount(Services& services, const Paths& paths, Settings& setti
                          DialogWindow& window) {
   FindFirstAccount(services.registry, settings);
   const Profile profile(ReadProfileText(services.files, paths.ini_path));
-  const std::string server = profile.Get(kSectionMail, kKeyMailServer);
+  const std::string server = SavedMailValue(profile.Get(kSectionMail, kKeyMailServer));
   window.SetItemText(ctl::kMailServerEdit, server.empty() ? settings.mail_server_name : server);
-  const std::string sender = profile.Get(kSectionMail, kKeySmtp);
+  const std::string sender = SavedMailValue(profile.Get(kSectionMail, kKeySmtp));
   window.SetItemText(ctl::kSenderEdit, sender.empty() ? settings.sender_address : sender);
 }
 

@@ -2,7 +2,6 @@
 // opens it with, the user's special folders and shortcuts in them.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,13 +18,14 @@ class Shell {
   // Opens `target` (a file, relative to the current folder, or an address)
   // with the "open" verb; false when nothing opened it.
   virtual bool Open(std::string_view target) = 0;
-  // The folder's full path; nothing when the system cannot name it.
-  virtual std::optional<std::string> FolderPath(ShellFolder folder) = 0;
-  // Makes or replaces the shortcut `link_path` to `target`.
-  virtual bool CreateLink(const std::string& link_path, const std::string& target,
+  // Makes or replaces the shortcut `name` in `folder` to `target`, which it
+  // starts in the target's own folder. False when the system cannot name the
+  // folder or the link was not saved.
+  virtual bool CreateLink(ShellFolder folder, std::string_view name, const std::string& target,
                           std::string_view description) = 0;
-  // Deletes the file; a file that is not there is no error.
-  virtual bool RemoveFile(const std::string& path) = 0;
+  // Deletes the shortcut `name` in `folder`; one that is not there, or a
+  // folder the system cannot name, is no error.
+  virtual bool RemoveLink(ShellFolder folder, std::string_view name) = 0;
 };
 
 }  // namespace zeltrand

@@ -8,7 +8,10 @@ namespace zeltrand {
 
 namespace {
 
+// Empty where the program's own folder could not be named: a bare name
+// would be a file in whatever folder is current.
 std::string Join(std::string_view dir, std::string_view name) {
+  if (dir.empty()) return {};
   std::string path(dir);
   path += '\\';
   path += name;
@@ -16,6 +19,10 @@ std::string Join(std::string_view dir, std::string_view name) {
 }
 
 }  // namespace
+
+std::string SavedMailValue(std::string_view saved) {
+  return saved.starts_with('?') ? std::string() : std::string(saved);
+}
 
 // The directory is what comes before the last backslash, or everything up to
 // and including the last colon when that comes later, so "C:\Zeltrand.exe"

@@ -49,6 +49,11 @@ inline constexpr std::string_view kUnsetSender = "???@???.???";
 inline constexpr std::string_view kUnsetMailServer = "???.???.???.???";
 inline constexpr std::string_view kUnsetRecipient = "???@???.???";
 
+// A mail setting as saved, or empty where none is: a placeholder the boxes
+// showed and the exit saved (it begins with "?") is not a setting, so the
+// mail account found on the PC still counts.
+std::string SavedMailValue(std::string_view saved);
+
 std::string DirectoryOf(std::string_view exe_path);
 Paths MakePaths(std::string exe_path);
 Settings DefaultSettings(const Paths& paths);

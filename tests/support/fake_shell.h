@@ -19,18 +19,17 @@ class FakeShell : public Shell {
     opened.emplace_back(target);
     return true;
   }
-  std::optional<std::string> FolderPath(ShellFolder folder) override {
-    const auto it = folders.find(folder);
-    if (it == folders.end()) return std::nullopt;
-    return it->second;
-  }
-  bool CreateLink(const std::string& link_path, const std::string& target,
+  bool CreateLink(ShellFolder folder, std::string_view name, const std::string& target,
                   std::string_view description) override {
-    calls.push_back("link " + link_path + " -> " + target + " (" + std::string(description) + ")");
+    const auto it = folders.find(folder);
+    if (it == folders.end()) return false;
+    calls.push_back("link " + it->second + "\\" + std::string(name) + " -> " + target + " (" +
+                    std::string(description) + ")");
     return true;
   }
-  bool RemoveFile(const std::string& path) override {
-    calls.push_back("remove " + path);
+  bool RemoveLink(ShellFolder folder, std::string_view name) override {
+    const auto it = folders.find(folder);
+    if (it != folders.end()) calls.push_back("remove " + it->second + "\\" + std::string(name));
     return true;
   }
 };

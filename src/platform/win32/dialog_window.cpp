@@ -174,7 +174,9 @@ std::optional<std::string> Win32DialogWindow::ChooseSaveFile(const SaveFileReque
   ofn.lpstrDefExt = extension.c_str();
   if (!GetSaveFileNameW(&ofn)) return std::nullopt;
   file.resize(wcsnlen(file.c_str(), file.size()));
-  return Narrow(file);
+  std::string path = NarrowPath(file);
+  if (path.empty()) return std::nullopt;  // a name the record path cannot hold
+  return path;
 }
 
 namespace {

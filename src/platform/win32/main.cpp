@@ -2,6 +2,8 @@
 // when it ends. The dialog procedure only hands messages to MainDialog.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include "app/main_dialog.h"
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/services.h"
@@ -55,7 +57,10 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::RestrictDllSearch();  // before anything loads a DLL of its own
-  static Program program;      // lives as long as the process, like the dialog
+  // The shell (ShellExecute, the shortcut object) wants COM on this thread,
+  // in a single-threaded apartment, for as long as the program runs.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));
   return program.state.exit_code;
 }

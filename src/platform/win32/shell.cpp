@@ -33,41 +33,57 @@ bool Win32Shell::Open(std::string_view target) {
   return rc > 32;
 }
 
-// A path that code page 932 cannot spell (a user name in another script)
-// would come back as another path: such a folder counts as unnamed.
-std::optional<std::string> Win32Shell::FolderPath(ShellFolder folder) {
+namespace {
+
+// The folder's path as the system gives it, in UTF-16: a profile named in
+// another script (é, Hangul, 𠮷) is still that folder. Empty when unnamed.
+std::wstring FolderPath(ShellFolder folder) {
   const KNOWNFOLDERID& id = folder == ShellFolder::kStartup ? FOLDERID_Startup : FOLDERID_Programs;
   PWSTR wide = nullptr;
-  std::optional<std::string> path;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide)) && wide && *wide) {
-    std::string narrow = Narrow(wide);
-    if (Widen(narrow) == wide) path = std::move(narrow);
-  }
+  std::wstring path;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide)) && wide) path = wide;
   CoTaskMemFree(wide);
   return path;
 }
 
-bool Win32Shell::CreateLink(const std::string& link_path, const std::string& target,
-                            std::string_view description) {
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  bool saved = false;
-  {
-    ComPtr<IShellLinkW> link;
-    ComPtr<IPersistFile> file;
-    saved =
-        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link.p))) &&
-        SUCCEEDED(link.p->SetPath(Widen(target).c_str())) &&
-        SUCCEEDED(link.p->SetDescription(Widen(description).c_str())) &&
-        SUCCEEDED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))) &&
-        SUCCEEDED(file.p->Save(Widen(link_path).c_str(), TRUE));
-  }
-  if (SUCCEEDED(init)) CoUninitialize();
-  return saved;
+std::wstring LinkPath(ShellFolder folder, std::string_view name) {
+  std::wstring path = FolderPath(folder);
+  if (!path.empty()) path += L'\\' + Widen(name);
+  return path;
 }
 
-bool Win32Shell::RemoveFile(const std::string& path) {
-  if (DeleteFileW(Widen(path).c_str())) return true;
+// The long form of a path the program holds in its short form.
+std::wstring LongPath(const std::wstring& path) {
+  const DWORD n = GetLongPathNameW(path.c_str(), nullptr, 0);
+  if (n == 0) return path;
+  std::wstring out(n, L'\0');
+  const DWORD written = GetLongPathNameW(path.c_str(), out.data(), n);
+  out.resize(written < n ? written : 0);
+  return out.empty() ? path : out;
+}
+
+}  // namespace
+
+bool Win32Shell::CreateLink(ShellFolder folder, std::string_view name, const std::string& target,
+                            std::string_view description) {
+  const std::wstring link_path = LinkPath(folder, name);
+  if (link_path.empty()) return false;
+  const std::wstring target_path = LongPath(Widen(target));
+  const std::wstring target_folder = target_path.substr(0, target_path.find_last_of(L'\\'));
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(&link.p))) &&
+         SUCCEEDED(link.p->SetPath(target_path.c_str())) &&
+         SUCCEEDED(link.p->SetWorkingDirectory(target_folder.c_str())) &&
+         SUCCEEDED(link.p->SetDescription(Widen(description).c_str())) &&
+         SUCCEEDED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))) &&
+         SUCCEEDED(file.p->Save(link_path.c_str(), TRUE));
+}
+
+bool Win32Shell::RemoveLink(ShellFolder folder, std::string_view name) {
+  const std::wstring path = LinkPath(folder, name);
+  if (path.empty() || DeleteFileW(path.c_str())) return true;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

@@ -8,10 +8,9 @@ namespace zeltrand::win32 {
 class Win32Shell final : public Shell {
  public:
   bool Open(std::string_view target) override;
-  std::optional<std::string> FolderPath(ShellFolder folder) override;
-  bool CreateLink(const std::string& link_path, const std::string& target,
+  bool CreateLink(ShellFolder folder, std::string_view name, const std::string& target,
                   std::string_view description) override;
-  bool RemoveFile(const std::string& path) override;
+  bool RemoveLink(ShellFolder folder, std::string_view name) override;
 };
 
 }  // namespace zeltrand::win32

@@ -22,7 +22,7 @@ std::string Win32Files::ExecutablePath() {
     if (n == 0) return {};
     if (n < path.size()) {
       path.resize(n);
-      return Narrow(path);
+      return NarrowPath(path);
     }
     path.resize(path.size() * 2);
   }
@@ -123,7 +123,7 @@ std::string Win32Files::LocalAppDataFolder() {
     return {};
   }
   folder.resize(wcslen(folder.c_str()));
-  return Narrow(folder);
+  return NarrowPath(folder);
 }
 
 bool Win32Files::CreateFolder(const std::string& path) {

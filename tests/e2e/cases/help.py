@@ -1,13 +1,15 @@
 """What the dialog tells about its items (tooltips, a field's detail display,
 the help file), and the start-up shortcut the exit makes or removes."""
 
+import shutil
 import time
 from pathlib import Path
 
 from wine_session import windows_path
 from zeltrand_e2e import expect, expect_equal, wait_until
 
-EXIT_BUTTON, HELP_BUTTON, AUTO_START = 27, 26, 28
+EXIT_BUTTON, HELP_BUTTON, AUTO_START, RECORD_BUTTON = 27, 26, 28, 24
+SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
 # "【項目説明】" and the 35 item lines, as the help file holds them.
 ITEM_BLOCK = (Path(__file__).resolve().parents[2] / "fixtures/help/item_block.txt").read_bytes()
 DESCRIPTIONS = [line.split(" --- ")[1] for line in ITEM_BLOCK.decode("cp932").split("\r\n")[1:36]]
@@ -63,15 +65,49 @@ def case_help_writes_zeltrand_txt_in_the_current_folder(z):
     end(z)
 
 
+def expect_link(z):
+    """The start-up shortcut starts this exe in its own folder."""
+    link = z.shortcut("startup", "Zeltrand.lnk")
+    expect_equal((link.get("target", "").lower(), link.get("workdir", "").lower(),
+                  link.get("description")),
+                 (z.wine_path(z.exe).lower(), z.wine_path(z.app_dir).lower(), "Zeltrand"),
+                 "shortcut " + link["path"])
+
+
 def case_exit_makes_the_startup_shortcut_while_auto_start_is_checked(z):
     z.start()
     if not z.check(AUTO_START):
         z.click(AUTO_START)
     end(z)
-    link = z.shortcut("startup", "Zeltrand.lnk")
-    expect_equal((link.get("target", "").lower(), link.get("description")),
-                 (windows_path(z.exe).lower(), "Zeltrand"), "shortcut " + link["path"])
+    expect_link(z)
     z.start()
     z.click(AUTO_START)  # unchecked now
     end(z)
     expect("missing" in z.shortcut("startup", "Zeltrand.lnk"), "the shortcut is still there")
+
+
+def case_folders_the_code_page_cannot_spell_are_used_as_they_are(z):
+    """A profile and a program folder named in other scripts: the settings,
+    the default record file and the shortcut land in the very folders."""
+    name = "Zeltrand 김𠮷é"
+    z.app_dir = z.folder / name
+    z.app_dir.mkdir()
+    z.exe = Path(shutil.copy2(z.session.zeltrand_exe, z.app_dir / "Zeltrand.exe"))
+    startup = z.folder / ("Startup " + name)
+    startup.mkdir()
+    saved = z.folder / "shell-folders.reg"
+    z.wine(["reg", "export", SHELL_FOLDERS, windows_path(saved), "/y"], "saving the folders")
+    z.wine(["reg", "add", SHELL_FOLDERS, "/v", "Startup", "/t", "REG_EXPAND_SZ", "/d",
+            windows_path(startup), "/f"], "moving the Startup folder")
+    try:
+        z.start()
+        z.click(RECORD_BUTTON)
+        wait_until(lambda: (z.app_dir / "Zeltrand.csv").is_file(), 10, "the default record file")
+        if not z.check(AUTO_START):
+            z.click(AUTO_START)
+        end(z)
+        expect(b"Start=1" in (z.app_dir / "Zeltrand.ini").read_bytes(), "the settings file")
+        expect_link(z)
+        expect((startup / "Zeltrand.lnk").is_file(), "no shortcut in %s" % startup)
+    finally:
+        z.import_reg(saved)

@@ -38,7 +38,7 @@
 //       tooltip-HWND id|dialog flags maxwidth text
 //   shortcut startup|programs NAME
 //       the shortcut NAME in the user's folder:  path P / target T /
-//       description D, or path P / missing
+//       workdir W / description D, or path P / missing
 //   msgbox --owner HWND [--timeout MS]
 //       Waits for a "#32770" owned by HWND and prints its records:
 //       hwnd HWND / caption TEXT / text TEXT / button ID TEXT (one a button)
@@ -593,15 +593,22 @@ int Shortcut(const Args& args) {
   CoInitialize(nullptr);
   IShellLinkW* link = nullptr;
   IPersistFile* file = nullptr;
-  wchar_t target[MAX_PATH * 2] = L"", description[INFOTIPSIZE] = L"";
+  wchar_t target[MAX_PATH * 2] = L"", description[INFOTIPSIZE] = L"", folder_in[MAX_PATH * 2] = L"";
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(&link))) ||
       FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) ||
       FAILED(file->Load(path.c_str(), STGM_READ)) ||
       FAILED(link->GetPath(target, MAX_PATH * 2, nullptr, SLGP_RAWPATH)) ||
-      FAILED(link->GetDescription(description, INFOTIPSIZE)))
+      FAILED(link->GetDescription(description, INFOTIPSIZE)) ||
+      FAILED(link->GetWorkingDirectory(folder_in, MAX_PATH * 2)))
     throw Failure{L"cannot read the shortcut " + path};
+  // The item list is what the shell starts; Wine keeps the raw path only in
+  // the ANSI code page.
+  PIDLIST_ABSOLUTE item = nullptr;
+  if (SUCCEEDED(link->GetIDList(&item)) && item) SHGetPathFromIDListW(item, target);
+  CoTaskMemFree(item);
   Record({L"target", Escape(target)});
+  Record({L"workdir", Escape(folder_in)});
   Record({L"description", Escape(description)});
   return 0;
 }

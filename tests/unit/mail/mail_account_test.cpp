@@ -86,6 +86,16 @@ TEST(MailAccount, TheSettingsFileWinsKeyByKey) {
   EXPECT_EQ(h.window.texts[17], "found@example.jp");
 }
 
+TEST(MailAccount, SavedPlaceholdersCountAsNotSet) {
+  DiscoveryHarness h;
+  h.AddAccount("S-1-5-21-1", "00000000", "found.example.jp", "found@example.jp");
+  h.files.contents[h.paths.ini_path] =
+      "[mail]\r\nSmtp=???@???.???\r\nMyMailServerIP=???.???.???.???\r\n";
+  h.Discover();
+  EXPECT_EQ(h.window.texts[18], "found.example.jp");
+  EXPECT_EQ(h.window.texts[17], "found@example.jp");
+}
+
 TEST(MailAccount, FindsTheFixtureAccountOfTheWineUser) {
   DiscoveryHarness h;
   ASSERT_TRUE(h.registry.LoadRegFile(ZELTRAND_FIXTURES "/registry/mail_account.reg"));

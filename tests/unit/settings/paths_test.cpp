@@ -34,6 +34,13 @@ TEST(MakePaths, PutsTheSettingsFileBesideTheExecutable) {
   EXPECT_EQ(DefaultSettings(paths).record_path, "C:\\Zeltrand.csv");
 }
 
+// A program folder the code page cannot spell comes as no path at all.
+TEST(MakePaths, NameNoFileWithoutTheProgramsFolder) {
+  const Paths paths = MakePaths("");
+  EXPECT_EQ(paths.ini_path, "");
+  EXPECT_EQ(DefaultSettings(paths).record_path, "");
+}
+
 TEST(DefaultSettings, MarkTheMailSettingsAsNotConfigured) {
   const Settings s = DefaultSettings(MakePaths("C:\\Tools\\Zeltrand.exe"));
   EXPECT_EQ(s.mail_server_name, "???.???.???.???");
