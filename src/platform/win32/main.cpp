@@ -1,10 +1,12 @@
 // Process entry: runs the main dialog from the template "Dlg" and returns 0
-// when it ends. The dialog procedure only hands messages to MainDialog.
+// when it ends; with /summary, makes the administrator's page instead. The dialog procedure only
+// hands messages to MainDialog.
 #include <windows.h>
 
 #include "app/main_dialog.h"
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/services.h"
+#include "platform/win32/summary_command.h"
 #include "platform/win32/system_library.h"
 
 namespace {
@@ -55,7 +57,10 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::RestrictDllSearch();  // before anything loads a DLL of its own
-  static Program program;      // lives as long as the process, like the dialog
+  if (win32::IsSummaryCommand(GetCommandLineW())) {
+    return win32::RunSummaryCommand(GetCommandLineW());  // no dialog
+  }
+  static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));
   return program.state.exit_code;
 }
