@@ -19,7 +19,8 @@ constexpr std::string_view kStyle =
     "th{background:#e4e8f0;cursor:pointer;position:sticky;top:0}"
     "th[aria-sort=ascending]::after{content:' \\25B2'}"
     "th[aria-sort=descending]::after{content:' \\25BC'}"
-    "td.n{text-align:right}tr.stale td{background:#fbe0e0}"
+    "td{white-space:nowrap}td.n{text-align:right}tr.stale td{background:#fbe0e0}"
+    "#programs td:last-child{white-space:normal}"
     "#filter{font-size:1.1em;width:24em;margin:.5em 0}"
     ".added{color:#060}.removed{color:#a00}";
 
