@@ -65,9 +65,13 @@ std::string Hash(std::string_view text) {
 }
 
 std::string Grouped(std::uint64_t n) {
-  std::string digits = std::to_string(n);
-  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-  return digits;
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 std::string TimeText(const LocalTime& t) {
@@ -114,12 +118,20 @@ class Html {
   std::string out_;
 };
 
-std::vector<const Pc*> SortedPcs(const Inventory& inventory) {
-  std::vector<const Pc*> pcs;
-  for (const Pc& pc : inventory.pcs()) pcs.push_back(&pc);
-  std::sort(pcs.begin(), pcs.end(), [](const Pc* a, const Pc* b) {
-    return PcKey(a->latest[column::kComputer]) < PcKey(b->latest[column::kComputer]);
-  });
+struct Shown {
+  const Pc* pc;
+  Record latest;
+  std::string key;
+};
+
+std::vector<Shown> SortedPcs(const Inventory& inventory) {
+  std::vector<Shown> pcs;
+  for (const Pc& pc : inventory.pcs()) {
+    Record latest = pc.Latest();
+    std::string key = PcKey(latest[column::kComputer]);
+    pcs.push_back({&pc, std::move(latest), std::move(key)});
+  }
+  std::sort(pcs.begin(), pcs.end(), [](const Shown& a, const Shown& b) { return a.key < b.key; });
   return pcs;
 }
 
@@ -152,7 +164,7 @@ void WriteHead(Html& html, const Inventory& inventory, const ReadStats& stats,
   html << "</dl>\n";
 }
 
-void WritePcs(Html& html, const std::vector<const Pc*>& pcs, std::int64_t now) {
+void WritePcs(Html& html, const std::vector<Shown>& pcs, std::int64_t now) {
   html << "<h2>";
   html.Text("PC") << "</h2>\n<table id=\"pcs\">\n<thead><tr>";
   for (std::string_view label : kPcColumns) {
@@ -160,26 +172,27 @@ void WritePcs(Html& html, const std::vector<const Pc*>& pcs, std::int64_t now) {
     html.Text(label) << "</th>";
   }
   html << "</tr></thead>\n<tbody>\n";
-  for (const Pc* pc : pcs) {
-    const Record& r = pc->latest;
-    const std::int64_t days = DaysBetween(pc->latest_seconds, now);
+  for (const Shown& shown : pcs) {
+    const Record& r = shown.latest;
+    const std::int64_t days = DaysBetween(shown.pc->latest_seconds, now);
     html << (days > kStaleDays ? "<tr class=\"stale\">" : "<tr>");
     html.Cell(r[column::kPcName]).Cell(r[column::kComputer]).Cell(r[column::kTime]).Number(days);
     for (std::size_t field : kShownFields) html.Cell(r[field]);
     html.Number(static_cast<std::int64_t>(r.Programs().size()))
-        .Number(static_cast<std::int64_t>(pc->records));
+        .Number(static_cast<std::int64_t>(shown.pc->records));
     html << "</tr>\n";
   }
   html << "</tbody></table>\n";
 }
 
-void WritePrograms(Html& html, const std::vector<const Pc*>& pcs) {
+void WritePrograms(Html& html, const std::vector<Shown>& pcs) {
   std::map<std::string_view, std::vector<std::string_view>> holders;
-  for (const Pc* pc : pcs) {
-    std::vector<std::string_view> names(pc->latest.Programs().begin(), pc->latest.Programs().end());
+  for (const Shown& shown : pcs) {
+    const auto programs = shown.latest.Programs();
+    std::vector<std::string_view> names(programs.begin(), programs.end());
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    for (std::string_view name : names) holders[name].push_back(pc->latest[column::kComputer]);
+    for (std::string_view name : names) holders[name].push_back(shown.latest[column::kComputer]);
   }
   std::vector<const std::pair<const std::string_view, std::vector<std::string_view>>*> order;
   for (const auto& entry : holders) order.push_back(&entry);
@@ -212,14 +225,15 @@ void WriteNames(Html& html, std::string_view label, const std::vector<std::strin
   html << "</li>";
 }
 
-void WriteChanges(Html& html, const std::vector<const Pc*>& pcs) {
+void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
   html << "<section id=\"changes\">\n<h2>";
   html.Text("変更履歴") << "</h2>\n";
-  for (const Pc* pc : pcs) {
+  for (const Shown& shown : pcs) {
+    const Pc* pc = shown.pc;
     html << "<h3>";
-    html.Text(pc->latest[column::kComputer]);
-    if (!pc->latest[column::kPcName].empty())
-      html.Text(" (").Text(pc->latest[column::kPcName]).Text(")");
+    html.Text(shown.latest[column::kComputer]);
+    if (!shown.latest[column::kPcName].empty())
+      html.Text(" (").Text(shown.latest[column::kPcName]).Text(")");
     html << "</h3>\n";
     if (pc->changes.empty()) {
       html << "<p>";
@@ -281,10 +295,10 @@ std::string EscapeHtml(std::string_view text) {
 std::string WriteSummaryPage(const Inventory& inventory, const ReadStats& stats,
                              const PageFacts& facts, TextConverter& converter) {
   const std::int64_t now = RecordSeconds(TimeText(facts.now));
-  const std::vector<const Pc*> pcs = SortedPcs(inventory);
+  const std::vector<Shown> pcs = SortedPcs(inventory);
   const auto stale =
-      static_cast<std::size_t>(std::count_if(pcs.begin(), pcs.end(), [&](const Pc* pc) {
-        return DaysBetween(pc->latest_seconds, now) > kStaleDays;
+      static_cast<std::size_t>(std::count_if(pcs.begin(), pcs.end(), [&](const Shown& shown) {
+        return DaysBetween(shown.pc->latest_seconds, now) > kStaleDays;
       }));
   Html html(converter);
   html << "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
