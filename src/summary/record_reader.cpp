@@ -14,7 +14,7 @@ constexpr std::string_view kBadTime = "情報取得時刻が読めません";
 constexpr std::string_view kTimeLabel = "情報取得時刻";
 constexpr std::string_view kUptimeLabel = "Windows起動時間";
 
-constexpr std::size_t kChunk = std::size_t{1} << 20;
+constexpr std::size_t kChunk = std::size_t{1} << 16;  // grows for long lines
 
 // 記録's header names PC名 first; 取込's starts at the time.
 bool IsHeader(const std::vector<std::string>& columns) {
@@ -177,7 +177,9 @@ bool RecordReader::NextLine(std::string_view& line) {
     end_ -= start_;
     start_ = 0;
     scanned = end_;
-    if (buffer_.size() - end_ < kChunk) buffer_.resize(std::max(2 * buffer_.size(), end_ + kChunk));
+    if (buffer_.empty() || end_ > buffer_.size() / 2) {
+      buffer_.resize(std::max(2 * buffer_.size(), kChunk));
+    }
     const std::size_t got = source_.Read(buffer_.data() + end_, buffer_.size() - end_);
     end_ += got;
     at_end_ = got == 0;

@@ -103,7 +103,9 @@ class Html {
     return Text(text) << "</td>";
   }
   Html& Number(std::int64_t n) {
-    out_ += "<td class=\"n\">" + std::to_string(n) + "</td>";
+    out_ += "<td class=\"n\">";
+    out_ += std::to_string(n);
+    out_ += "</td>";
     return *this;
   }
   Html& Fact(std::string_view label, std::string_view value) {
@@ -155,7 +157,7 @@ void WriteHead(Html& html, const Inventory& inventory, const ReadStats& stats,
     html << "<ul>";
     for (const UnreadableLine& line : stats.first_unreadable) {
       html << "<li>";
-      html.Text(Grouped(line.line) + "行目: ").Text(line.reason) << "</li>";
+      html.Text(Grouped(line.line)).Text("行目: ").Text(line.reason) << "</li>";
     }
     html << "</ul>";
   }
@@ -243,7 +245,7 @@ void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
     html << "<ul>\n";
     for (auto change = pc->changes.rbegin(); change != pc->changes.rend(); ++change) {
       html << "<li>";
-      html.Text(change->time + " (前回 " + change->before_time + ")") << "<ul>";
+      html.Text(change->time).Text(" (前回 ").Text(change->before_time).Text(")") << "<ul>";
       WriteNames(html, "追加", change->added, "added");
       WriteNames(html, "削除", change->removed, "removed");
       for (const FieldChange& field : change->fields) {
@@ -255,7 +257,7 @@ void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
     }
     if (pc->dropped_changes > 0) {
       html << "<li>";
-      html.Text("これより前の変更 " + Grouped(pc->dropped_changes) + " 件は省略しました")
+      html.Text("これより前の変更 ").Text(Grouped(pc->dropped_changes)).Text(" 件は省略しました")
           << "</li>\n";
     }
     html << "</ul>\n";

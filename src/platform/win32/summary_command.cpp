@@ -72,14 +72,22 @@ int Tell(std::string_view cp932_message, int code) {
   return code;
 }
 
+// A new file beside the old page takes its place whole: a browser never
+// sees half a page.
 bool WritePage(const std::wstring& path, const std::string& page) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  const std::wstring temporary = path + L".tmp";
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD wrote = 0;
   const bool ok = WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &wrote, nullptr) &&
                   wrote == page.size();
-  return CloseHandle(file) && ok;
+  if (CloseHandle(file) && ok &&
+      MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return true;
+  }
+  DeleteFileW(temporary.c_str());
+  return false;
 }
 
 }  // namespace
