@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/summary_io.h"
+
 namespace zeltrand::summary {
 
 // Columns of a record line, counted from 0.
@@ -34,13 +36,7 @@ inline constexpr std::size_t kFirstUser = 15;
 inline constexpr std::size_t kFirstProgram = 20;  // also the fewest columns of a record
 }  // namespace column
 
-// Where the bytes come from: fills `buffer` and says how many bytes it
-// put there; 0 at the end.
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  virtual std::size_t Read(char* buffer, std::size_t size) = 0;
-};
+using zeltrand::ByteSource;
 
 // One record, its texts code page 932 as in the file.
 struct Record {

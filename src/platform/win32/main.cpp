@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include "app/main_dialog.h"
+#include "app/summary_command.h"
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/services.h"
 #include "platform/win32/summary_command.h"
+#include "platform/win32/system.h"
 #include "platform/win32/system_library.h"
 
 namespace {
@@ -56,9 +58,12 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  win32::RestrictDllSearch();  // before anything loads a DLL of its own
-  if (win32::IsSummaryCommand(GetCommandLineW())) {
-    return win32::RunSummaryCommand(GetCommandLineW());  // no dialog
+  win32::RestrictDllSearch();                        // before anything loads a DLL of its own
+  if (win32::IsSummaryCommand(GetCommandLineW())) {  // no dialog
+    win32::Win32SummaryIo io(GetCommandLineW());
+    win32::Win32Files files;
+    win32::Win32TextConverter converter;
+    return RunSummaryCommand(io, &files, converter);
   }
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));

@@ -9,11 +9,7 @@
 
 #include "core/app_state.h"
 #include "core/cp932.h"
-#include "platform/win32/system.h"
 #include "platform/win32/text.h"
-#include "settings/profile.h"
-#include "settings/settings_file.h"
-#include "summary/summary_page.h"
 
 namespace zeltrand::win32 {
 
@@ -37,57 +33,6 @@ std::string Utf8(std::wstring_view text) {
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
                       nullptr, nullptr);
   return out;
-}
-
-// Shared for reading, writing and deleting: a 記録 or 取込 while the page
-// is made goes ahead at once. Reads up to the size the file had when opened.
-class FileSource final : public summary::ByteSource {
- public:
-  FileSource(HANDLE file, std::uint64_t size) : file_(file), left_(size) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const auto want = static_cast<DWORD>(std::min<std::uint64_t>({size, left_, 1u << 24}));
-    DWORD got = 0;
-    if (want == 0) return 0;
-    if (!ReadFile(file_, buffer, want, &got, nullptr)) failed_ = true;
-    left_ -= got;
-    return got;
-  }
-  bool failed() const { return failed_; }
-
- private:
-  HANDLE file_;
-  std::uint64_t left_;
-  bool failed_ = false;
-};
-
-LocalTime Now() {
-  SYSTEMTIME t{};
-  GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, 0};
-}
-
-int Tell(std::string_view cp932_message, int code) {
-  MessageBoxW(nullptr, Widen(cp932_message).c_str(), Widen(kTitleText).c_str(),
-              MB_OK | MB_ICONEXCLAMATION);
-  return code;
-}
-
-// A new file beside the old page takes its place whole: a browser never
-// sees half a page.
-bool WritePage(const std::wstring& path, const std::string& page) {
-  const std::wstring temporary = path + L".tmp";
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  const bool ok = WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &wrote, nullptr) &&
-                  wrote == page.size();
-  if (CloseHandle(file) && ok &&
-      MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return true;
-  }
-  DeleteFileW(temporary.c_str());
-  return false;
 }
 
 // Single bytes that Windows maps (to U+0080 and private-use characters)
@@ -143,44 +88,95 @@ bool IsSummaryCommand(const wchar_t* command_line) {
   return !arguments.empty() && lstrcmpiW(arguments[0].c_str(), L"/summary") == 0;
 }
 
-int RunSummaryCommand(const wchar_t* command_line) {
+Win32SummaryIo::Win32SummaryIo(const wchar_t* command_line) {
   const std::vector<std::wstring> arguments = Arguments(command_line);
-  std::wstring record_path;
-  if (arguments.size() > 1) {
-    record_path = arguments[1];
-  } else {
-    // The record file 記録 would write: the settings' own, or the default.
-    Win32Files files;
-    const Paths paths = MakePaths(files.ExecutablePath());
-    const std::string named = ReadProfileString(files, paths.ini_path, kSectionFile, kKeyRecFile);
-    record_path = Widen(named.empty() ? DefaultSettings(paths).record_path : named);
-  }
-  const std::wstring page_path = arguments.size() > 2 ? arguments[2] : L"Zeltrand.html";
+  if (arguments.size() > 1) record_path_ = arguments[1];
+  page_path_ = arguments.size() > 2 ? arguments[2] : L"Zeltrand.html";
+}
 
-  HANDLE file = CreateFileW(record_path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+Win32SummaryIo::~Win32SummaryIo() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+}
+
+bool Win32SummaryIo::RecordFileNamed() {
+  return !record_path_.empty();
+}
+
+// Shared for reading, writing and deleting: a 記録 or 取込 while the page
+// is made goes ahead at once.
+bool Win32SummaryIo::OpenRecordFile(const std::string& settings_path) {
+  if (record_path_.empty()) record_path_ = Widen(settings_path);
+  file_ = CreateFileW(record_path_.c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   LARGE_INTEGER size{};
-  if (file == INVALID_HANDLE_VALUE) {
-    return Tell("取得情報記録ﾌｧｲﾙを開けません。\n" + Narrow(record_path), kSummaryNoRecordFile);
+  if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size)) return false;
+  size_ = left_ = static_cast<std::uint64_t>(size.QuadPart);
+  return true;
+}
+
+std::string Win32SummaryIo::RecordFileName() {
+  const std::size_t slash = record_path_.find_last_of(L"\\/");
+  return Utf8(slash == std::wstring::npos ? record_path_ : record_path_.substr(slash + 1));
+}
+
+std::uint64_t Win32SummaryIo::RecordFileSize() {
+  return size_;
+}
+
+// Up to the size the file had when opened: what a 記録 adds meanwhile is
+// for the next page.
+std::size_t Win32SummaryIo::Read(char* buffer, std::size_t size) {
+  const auto want = static_cast<DWORD>(std::min<std::uint64_t>({size, left_, 1u << 24}));
+  DWORD got = 0;
+  if (want == 0) return 0;
+  if (!ReadFile(file_, buffer, want, &got, nullptr)) failed_ = true;
+  left_ -= got;
+  return got;
+}
+
+bool Win32SummaryIo::ReadFailed() {
+  return failed_;
+}
+
+// A new file beside the old page takes its place whole: a browser never
+// sees half a page.
+bool Win32SummaryIo::WritePage(const std::string& page) {
+  const std::wstring temporary = page_path_ + L".tmp";
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD wrote = 0;
+  const bool ok = WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &wrote, nullptr) &&
+                  wrote == page.size();
+  if (CloseHandle(file) && ok &&
+      MoveFileExW(temporary.c_str(), page_path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return true;
   }
-  if (!GetFileSizeEx(file, &size)) size.QuadPart = 0;
-  FileSource source(file, static_cast<std::uint64_t>(size.QuadPart));
-  Win32TextConverter converter;
-  const std::size_t slash = record_path.find_last_of(L"\\/");
-  const summary::PageFacts facts{
-      Utf8(slash == std::wstring::npos ? record_path : record_path.substr(slash + 1)),
-      static_cast<std::uint64_t>(size.QuadPart), Now()};
-  const std::string page = summary::MakeSummaryPage(source, facts, converter);
-  CloseHandle(file);
-  if (source.failed()) {
-    return Tell("取得情報記録ﾌｧｲﾙを読めません。\n" + Narrow(record_path), kSummaryNoRecordFile);
-  }
-  if (!WritePage(page_path, page)) {
-    return Tell(Narrow(page_path) + " を書き込めませんでした。", kSummaryNotWritten);
-  }
-  ShellExecuteW(nullptr, L"open", page_path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  return kSummaryWritten;
+  DeleteFileW(temporary.c_str());
+  return false;
+}
+
+void Win32SummaryIo::ShowPage() {
+  ShellExecuteW(nullptr, L"open", page_path_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LocalTime Win32SummaryIo::Now() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, 0};
+}
+
+void Win32SummaryIo::TellAboutRecordFile(std::string_view message) {
+  Tell(Widen(message) + L"\n" + record_path_);
+}
+
+void Win32SummaryIo::TellAboutPage(std::string_view message) {
+  Tell(page_path_ + Widen(message));
+}
+
+void Win32SummaryIo::Tell(const std::wstring& text) {
+  MessageBoxW(nullptr, text.c_str(), Widen(kTitleText).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace zeltrand::win32
