@@ -58,7 +58,7 @@ std::int64_t RecordSeconds(std::string_view time) {
   }
   return DaysFromCivil(number(0, 4), static_cast<unsigned>(month), static_cast<unsigned>(day)) *
              86400 +
-         hour * 3600 + minute * 60 + second;
+         std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
 }
 
 // A quoted column ends at a quote followed by a comma or the line's end; two

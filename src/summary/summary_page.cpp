@@ -197,6 +197,7 @@ void WritePrograms(Html& html, const std::vector<Shown>& pcs) {
     for (std::string_view name : names) holders[name].push_back(shown.latest[column::kComputer]);
   }
   std::vector<const std::pair<const std::string_view, std::vector<std::string_view>>*> order;
+  order.reserve(holders.size());
   for (const auto& entry : holders) order.push_back(&entry);
   std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
     return a->second.size() > b->second.size();
