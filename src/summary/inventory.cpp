@@ -100,13 +100,17 @@ Change Compare(std::span<const std::string> before, const Record& after, bool sa
   for (const ComparedField& field : kComparedFields) {
     const std::string_view old_text = before[field.column];
     const std::string_view new_text = after[field.column];
-    if (field.key(old_text) != field.key(new_text)) {
+    if (old_text != new_text && field.key(old_text) != field.key(new_text)) {
       change.fields.push_back({field.label, std::string(old_text), std::string(new_text)});
     }
   }
-  std::string old_users = UserList(before);
-  std::string new_users = UserList(after.columns);
-  if (old_users != new_users) {
+  const auto old_list =
+      before.subspan(column::kFirstUser, column::kFirstProgram - column::kFirstUser);
+  const auto new_list = after.Users();
+  std::string old_users;
+  std::string new_users;
+  if (!std::equal(old_list.begin(), old_list.end(), new_list.begin(), new_list.end()) &&
+      (old_users = UserList(before)) != (new_users = UserList(after.columns))) {
     change.fields.push_back({"ﾛｸﾞｲﾝ者", std::move(old_users), std::move(new_users)});
   }
   const auto old_programs = before.subspan(column::kFirstProgram);
