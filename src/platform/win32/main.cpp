@@ -1,12 +1,16 @@
 // Process entry: runs the main dialog from the template "Dlg" and returns 0
-// when it ends. The dialog procedure only hands messages to MainDialog.
+// when it ends; with /summary, makes the administrator's page instead. The dialog procedure only
+// hands messages to MainDialog.
 #include <windows.h>
 
 #include <objbase.h>
 
 #include "app/main_dialog.h"
+#include "app/summary_command.h"
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/services.h"
+#include "platform/win32/summary_command.h"
+#include "platform/win32/system.h"
 #include "platform/win32/system_library.h"
 
 namespace {
@@ -60,6 +64,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The shell (ShellExecute, the shortcut object) wants COM on this thread,
   // in a single-threaded apartment, for as long as the program runs.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  if (win32::IsSummaryCommand(GetCommandLineW())) {  // no dialog
+    win32::Win32SummaryIo io(GetCommandLineW());
+    win32::Win32Files files;
+    win32::Win32TextConverter converter;
+    return RunSummaryCommand(io, &files, converter);
+  }
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));
   return program.state.exit_code;
