@@ -11,6 +11,8 @@ packages="cmake ninja-build g++ make googletest libgtest-dev libgmock-dev clang-
 if [ -f scripts/e2e-deps.txt ]; then
   packages="$packages $(grep -v '^#' scripts/e2e-deps.txt | tr '\n' ' ')"
 fi
+# npm comes with some builds of nodejs; Debian's comes as its own package.
+command -v npm >/dev/null 2>&1 || packages="$packages npm"
 
 missing=""
 for p in $packages; do

@@ -26,8 +26,9 @@ class Clock {
   virtual void Sleep(unsigned milliseconds) = 0;
 };
 
-// A file opened for appending that no other process can open until this
-// object goes away, which closes it.
+// A file opened for appending that no other process can open for writing
+// until this object goes away, which closes it; readers that share writing
+// may read it meanwhile.
 class AppendFile {
  public:
   virtual ~AppendFile() = default;
@@ -57,8 +58,8 @@ class Files {
   // Writes `bytes` as the whole new content of `path`. The old file stays
   // whole unless the new one was written completely.
   virtual bool WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
-  // Opens `path` with no sharing at all, creating it when missing and never
-  // truncating it.
+  // Opens `path` for this process alone to write (readers that share
+  // writing may read), creating it when missing and never truncating it.
   virtual OpenedFile OpenExclusive(const std::string& path) = 0;
   // The user's own local application-data folder; "" when unknown.
   virtual std::string LocalAppDataFolder() = 0;

@@ -1,5 +1,6 @@
 // Process entry: runs the main dialog from the template "Dlg" and returns 0
-// when it ends. The dialog procedure only hands messages to MainDialog.
+// when it ends; with /summary, makes the administrator's page instead. The dialog procedure only
+// hands messages to MainDialog.
 #include <windows.h>
 
 #include <objbase.h>
@@ -7,6 +8,7 @@
 #include "app/main_dialog.h"
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/services.h"
+#include "platform/win32/summary_command.h"
 #include "platform/win32/system_library.h"
 
 namespace {
@@ -57,6 +59,9 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::RestrictDllSearch();  // before anything loads a DLL of its own
+  if (win32::IsSummaryCommand(GetCommandLineW())) {
+    return win32::RunSummaryCommand(GetCommandLineW());  // no dialog
+  }
   // The shell (ShellExecute, the shortcut object) wants COM on this thread,
   // in a single-threaded apartment, for as long as the program runs.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

@@ -172,8 +172,11 @@ class Win32AppendFile final : public AppendFile {
   HANDLE file_;
 };
 
+// Readers that share writing (the summary page) may keep the file open
+// meanwhile; another writer may not.
 HANDLE OpenForAppending(const std::wstring& path, DWORD access) {
-  return CreateFileW(path.c_str(), access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace

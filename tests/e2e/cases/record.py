@@ -129,16 +129,17 @@ def timeline(seen):
 
 class Holder:
     """holdfile_win32.exe holding a file like another PC's 記録: from now
-    until release(), and `hold_ms` ms more."""
+    until release(), and `hold_ms` ms more; with how=("--read",), holding it
+    as the summary page does."""
 
-    def __init__(self, z, path, hold_ms=0):
+    def __init__(self, z, path, hold_ms=0, how=()):
         exe = Path(z.session.zeltrand_exe).parent / "holdfile_win32.exe"
         if not exe.is_file():
             raise CaseFailure("%s is missing: build the mingw preset" % exe)
         self.output = z.folder / "holdfile.out"
         self.go = z.folder / "holdfile.go"
         self.go.unlink(missing_ok=True)
-        args = ["wine", str(exe), windows_path(path), str(hold_ms), windows_path(self.go)]
+        args = ["wine", str(exe), *how, windows_path(path), str(hold_ms), windows_path(self.go)]
         for attempt in (1, 2):
             with open(self.output, "w") as out:
                 self.process = subprocess.Popen(args, env=z.session.env,

@@ -1,0 +1,85 @@
+"""Benchmark of the summary page (not a test).
+
+Makes a record file of PCS PCs x RECORDS records (scripts/bench/
+summary-records.py; 1,000 x 250 is about 1 GB), then times, one run each:
+  - zeltrand-summary built for release (build/bench), file to page;
+  - a plain Python csv reader that only reads every row (cp932) and keeps
+    each computer's latest row;
+and the page's load event in chromium (playwright-core as the browser test
+installs it: run `ctest --preset native -R browser` once first). Peak
+memory is each process's maximum resident set.
+
+    python3 scripts/bench/bench-summary.py [--pcs 1000] [--records 250]
+"""
+
+import argparse
+import os
+import pathlib
+import subprocess
+import sys
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+BUILD = ROOT / 'build' / 'bench'
+BASELINE = r'''
+import csv, sys
+latest = {}
+with open(sys.argv[1], newline='', encoding='cp932', errors='replace') as f:
+    for row in csv.reader(f):
+        if len(row) > 10 and row[1] >= latest.get(row[10], ('', ''))[1]:
+            latest[row[10]] = row
+print(len(latest))
+'''
+LOAD = r'''
+import { chromium } from 'playwright-core';
+import { pathToFileURL } from 'node:url';
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
+const page = await browser.newPage();
+await page.goto(pathToFileURL(process.argv[2]).href, { waitUntil: 'load' });
+const [nav] = await page.evaluate(() => performance.getEntriesByType('navigation').map((e) => e.loadEventEnd));
+console.log(nav);
+await browser.close();
+'''
+
+
+def run(command):
+    """Wall seconds and peak resident megabytes of one run."""
+    start = time.monotonic()
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    if status != 0:
+        sys.exit(f'{command[0]} failed: {status}')
+    return time.monotonic() - start, usage.ru_maxrss / 1024
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--pcs', type=int, default=1000)
+    parser.add_argument('--records', type=int, default=250)
+    args = parser.parse_args()
+    subprocess.run(['cmake', '-S', ROOT, '-B', BUILD, '-G', 'Ninja', '-DCMAKE_BUILD_TYPE=Release',
+                    '-DZELTRAND_TESTS=OFF', '-DZELTRAND_E2E=OFF'], check=True,
+                   stdout=subprocess.DEVNULL)
+    subprocess.run(['cmake', '--build', BUILD, '--target', 'zeltrand-summary', '-j2'], check=True,
+                   stdout=subprocess.DEVNULL)
+    records = BUILD / f'records-{args.pcs}x{args.records}.csv'
+    if not records.exists():
+        subprocess.run([sys.executable, ROOT / 'scripts/bench/summary-records.py', records,
+                        '--pcs', str(args.pcs), '--records', str(args.records)], check=True)
+    page = BUILD / 'summary.html'
+    size = records.stat().st_size
+    ours, ours_mb = run([BUILD / 'zeltrand-summary', records, page])
+    theirs, theirs_mb = run([sys.executable, '-c', BASELINE, records])
+    print(f'record file: {args.pcs} PCs x {args.records} records, {size / 1e6:.0f} MB')
+    print(f'zeltrand-summary: {ours:.2f} s, peak {ours_mb:.0f} MB, page {page.stat().st_size / 1e6:.1f} MB')
+    print(f'python csv reader: {theirs:.2f} s, peak {theirs_mb:.0f} MB')
+    print(f'speed-up: {theirs / ours:.1f}x')
+    browser = ROOT / 'build/native/tests/browser'
+    (browser / 'load.mjs').write_text(LOAD)
+    load = subprocess.run(['node', browser / 'load.mjs', page], check=True, capture_output=True,
+                          text=True).stdout.strip()
+    print(f'page load event in chromium: {float(load) / 1000:.2f} s')
+
+
+if __name__ == '__main__':
+    main()

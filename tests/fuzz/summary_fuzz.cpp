@@ -1,0 +1,81 @@
+// The summary page of any record file: no fault, and every tag and
+// attribute of the page is one the page writer makes, never one the file
+// brought in.
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "platform/posix/iconv_converter.h"
+#include "summary/summary_page.h"
+
+namespace {
+
+using namespace zeltrand;
+
+class Bytes final : public summary::ByteSource {
+ public:
+  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), left_(size) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t n = size < left_ ? size : left_;
+    for (std::size_t i = 0; i < n; ++i) buffer[i] = static_cast<char>(data_[i]);
+    data_ += n;
+    left_ -= n;
+    return n;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t left_;
+};
+
+const std::set<std::string> kTags = {
+    "!doctype", "html",  "head",  "meta", "title", "style", "script", "body", "h1",
+    "h2",       "h3",    "dl",    "dt",   "dd",    "ul",    "li",     "p",    "input",
+    "table",    "thead", "tbody", "tr",   "th",    "td",    "section"};
+const std::set<std::string> kAttributes = {"lang",   "charset",    "http-equiv", "content",
+                                           "name",   "id",         "class",      "type",
+                                           "hidden", "placeholder"};
+
+std::string Word(const std::string& page, std::size_t& at) {
+  std::string word;
+  while (at < page.size() && (std::isalnum(static_cast<unsigned char>(page[at])) ||
+                              page[at] == '-' || page[at] == '!' || page[at] == '/')) {
+    word += static_cast<char>(std::tolower(static_cast<unsigned char>(page[at++])));
+  }
+  return word;
+}
+
+void CheckMarkup(const std::string& page) {
+  std::size_t at = 0;
+  while ((at = page.find('<', at)) != std::string::npos) {
+    ++at;
+    std::string tag = Word(page, at);
+    if (!tag.empty() && tag[0] == '/') tag.erase(0, 1);
+    if (kTags.count(tag) == 0) std::abort();
+    if (tag == "!doctype") at = page.find('>', at);
+    while (at < page.size() && page[at] != '>') {
+      if (page[at] == ' ') {
+        ++at;
+        if (kAttributes.count(Word(page, at)) == 0) std::abort();
+      } else if (page[at] == '=' && at + 1 < page.size() && page[at + 1] == '"') {
+        at = page.find('"', at + 2) + 1;  // values hold no quote: it is escaped
+      } else {
+        std::abort();
+      }
+    }
+    if (tag == "script" || tag == "style") at = page.find("</" + tag + ">", at) + 1;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static posix::IconvConverter converter;
+  Bytes source(data, size);
+  CheckMarkup(summary::MakeSummaryPage(source, {"records.csv", size, {2024, 6, 1, 9, 0, 0, 540}},
+                                       converter));
+  return 0;
+}

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/posix/iconv_converter.h"
+#include "summary/sha256.h"
+#include "summary/summary_page.h"
+
+namespace zeltrand::summary {
+namespace {
+
+constexpr std::string_view kHeader =
+    "\"PC名\",\"情報取得時刻\",\"Windows起動時間\",\"WindowsVer\",\"CPU種類､ｽﾋﾟｰﾄﾞ､psn\",\"ﾒﾓﾘの空/"
+    "全容量\",\"ｼｽﾃﾑHDの空/全容量\",\"GDI、USERﾘｿｰｽ残量\",\"WinSockVer\",\"GetUserName\","
+    "\"GetComputerName\",\"gethostname\",\"IPｱﾄﾞﾚｽ\",\"MACｱﾄﾞﾚｽ\",\"ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀ、ﾎﾟｰﾄ\","
+    "\"ﾛｸﾞｲﾝ者\","
+    "\"\",\"\",\"\",\"\",\"ｲﾝｽﾄｰﾙｿﾌﾄ\"\n";
+constexpr std::string_view kImportHeader =
+    "情報取得時刻,Windows起動時間,WindowsVer,CPU種類､ｽﾋﾟｰﾄﾞ､psn,ﾒﾓﾘの空/全容量,ｼｽﾃﾑHDの空/全容量,"
+    "GDI、USERﾘｿｰｽ残量,WinSockVer,GetUserName,GetComputerName,gethostname,IPｱﾄﾞﾚｽ,MACｱﾄﾞﾚｽ,"
+    "ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀ、ﾎﾟｰﾄ,ﾛｸﾞｲﾝ者,,,,,ｲﾝｽﾄｰﾙｿﾌﾄ\r\n";
+
+std::string U8(std::u8string_view text) {
+  return {text.begin(), text.end()};
+}
+
+// The columns of a record as 記録 writes them, quotes doubled.
+std::vector<std::string> Columns(std::string computer, std::string time,
+                                 std::vector<std::string> programs = {}) {
+  std::vector<std::string> c = {"会計課7号機",
+                                time,
+                                "0日00:12",
+                                "Win10 10.0.19045",
+                                "Intel, Core i5, c2400MHz",
+                                "3000/8192MBytes",
+                                "1520/6150MByte",
+                                "",
+                                "2.2",
+                                "user01",
+                                computer,
+                                "kaikei07",
+                                "192.168.1.57",
+                                "n00:50:BA:12:34:56",
+                                "未設定",
+                                "user01",
+                                "",
+                                "",
+                                "",
+                                ""};
+  c.insert(c.end(), programs.begin(), programs.end());
+  return c;
+}
+
+std::string Line(const std::vector<std::string>& columns, bool imported = false) {
+  std::string line;
+  for (const std::string& text : columns) {
+    if (&text != &columns.front() && imported) line += ',';
+    line += '"';
+    for (char c : text) line.append(c == '"' ? 2 : 1, c);
+    line += imported ? "\"" : "\",";
+  }
+  return line + (imported ? "\r\n" : "\n");
+}
+
+// Hands the bytes out a few at a time, so that lines span reads.
+class Chunks final : public ByteSource {
+ public:
+  explicit Chunks(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t n = std::min({size, bytes_.size() - at_, std::size_t{7}});
+    std::copy_n(bytes_.data() + at_, n, buffer);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t at_ = 0;
+};
+
+struct Read {
+  std::vector<Record> records;
+  ReadStats stats;
+};
+
+Read ReadAll(std::string bytes) {
+  Chunks source(std::move(bytes));
+  RecordReader reader(source);
+  Read read;
+  while (const Record* r = reader.Next()) read.records.push_back(*r);
+  read.stats = reader.stats();
+  return read;
+}
+
+const std::string kA = Line(Columns("PC01", "2024.05.01 08:00:00", {"Editor 2.1", "LAN Tools"}));
+
+TEST(RecordReader, ReadsEveryFormAndSkipsOnlyWhatItCannotRead) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::vector<std::uint64_t> record_lines;
+    std::vector<std::uint64_t> unreadable_lines;
+    std::uint64_t headers;
+    bool torn;
+  } kCases[] = {
+      {"empty file", "", {}, {}, 0, false},
+      {"header only", std::string(kHeader), {}, {}, 1, false},
+      {"記録's lines", std::string(kHeader) + kA + kA, {2, 3}, {}, 1, false},
+      {"取込's lines",
+       std::string(kImportHeader) + Line(Columns("PC02", "2024.05.02 08:00:00"), true),
+       {2},
+       {},
+       1,
+       false},
+      {"files joined, headers between",
+       kA + std::string(kHeader) + kA + std::string(kImportHeader) + kA,
+       {1, 3, 5},
+       {},
+       2,
+       false},
+      {"torn last line", kA + kA.substr(0, 40), {1}, {}, 0, true},
+      {"blank lines", "\n\r\n" + kA, {3}, {}, 0, false},
+      {"unclosed quote", "\"PC\",\"2024.05.01 08:00:00\n" + kA, {2}, {1}, 0, false},
+      {"too few columns", "\"a\",\"b\",\n" + kA, {2}, {1}, 0, false},
+      {"time not a time", Line(Columns("PC01", "yesterday")) + kA, {2}, {1}, 0, false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const Read read = ReadAll(c.bytes);
+    std::vector<std::uint64_t> lines;
+    for (const Record& r : read.records) lines.push_back(r.line);
+    EXPECT_EQ(lines, c.record_lines);
+    lines.clear();
+    for (const UnreadableLine& u : read.stats.first_unreadable) lines.push_back(u.line);
+    EXPECT_EQ(lines, c.unreadable_lines);
+    EXPECT_EQ(read.stats.headers, c.headers);
+    EXPECT_EQ(read.stats.torn_last_line, c.torn);
+  }
+}
+
+TEST(RecordReader, TakesColumnTextsBack) {
+  const auto columns = Columns("PC01", "2024.05.01 08:00:00", {"x"});
+  EXPECT_EQ(ReadAll(Line(columns)).records[0].columns, columns);
+  EXPECT_EQ(ReadAll(Line(columns, true)).records[0].columns, columns);
+  const struct {
+    std::string line;
+    std::vector<std::string> programs;
+  } kCases[] = {
+      {Line(Columns("PC01", "2024.05.01 08:00:00", {"Say \"Hi\"", "a,b", ""})),
+       {"Say \"Hi\"", "a,b", ""}},
+      {Line(Columns("PC01", "2024.05.01 08:00:00", {"x", "\"y\""}), true), {"x", "\"y\""}},
+      // Written before quotes were doubled.
+      {"\"\",\"2024.05.01 08:00:00\"" + std::string(19, ',') +
+           "\"Say \"Hi\" now\",\"Pro \"X\"\",\n",
+       {"Say \"Hi\" now", "Pro \"X\""}},
+      // Bytes the code page lacks go through as they are.
+      {Line(Columns("PC01", "2024.05.01 08:00:00", {"\x85\x40\xFF\xA0"})), {"\x85\x40\xFF\xA0"}},
+      {Line(Columns("PC01", "2024.05.01 08:00:00", {std::string(10 << 20, 'x')})),
+       {std::string(10 << 20, 'x')}},
+  };
+  for (const auto& c : kCases) {
+    const Read read = ReadAll(c.line);
+    ASSERT_EQ(read.records.size(), 1u) << c.line.substr(0, 200);
+    EXPECT_EQ(read.records[0].columns.size(), column::kFirstProgram + c.programs.size());
+    const auto programs = read.records[0].Programs();
+    EXPECT_EQ(std::vector<std::string>(programs.begin(), programs.end()), c.programs);
+  }
+}
+
+Record Make(std::string computer, std::string time, std::vector<std::string> programs = {}) {
+  static std::uint64_t line = 0;
+  return {++line, Columns(std::move(computer), std::move(time), std::move(programs))};
+}
+
+TEST(Inventory, OnePcPerComputerNameWithItsNewestRecord) {
+  Inventory inventory;
+  inventory.Add(Make("PC01", "2024.05.02 08:00:00", {"new"}));
+  inventory.Add(Make("pc01", "2024.05.01 08:00:00", {"old, added later from pending.csv"}));
+  inventory.Add(Make("PC02", "2024.05.01 08:00:00", {"first"}));
+  inventory.Add(Make("PC02", "2024.05.01 08:00:00", {"same time, later line"}));
+  inventory.Add(Make("ＰＣ01", "2024.04.01 08:00:00"));  // full-width: another name
+  ASSERT_EQ(inventory.pcs().size(), 3u);
+  EXPECT_EQ(inventory.pcs()[0].records, 2u);
+  EXPECT_EQ(inventory.pcs()[0].latest.Programs()[0], "new");
+  EXPECT_EQ(inventory.pcs()[1].latest.Programs()[0], "same time, later line");
+  EXPECT_EQ(inventory.oldest_time(), "2024.04.01 08:00:00");
+  EXPECT_EQ(inventory.newest_time(), "2024.05.02 08:00:00");
+  EXPECT_EQ(PcKey("ab\x83\x61"), "AB\x83\x61");  // ｱ's second byte is no letter
+}
+
+TEST(Inventory, ListsWhatChangedFromOneRecordToTheNext) {
+  const struct {
+    const char* name;
+    std::size_t column;
+    std::string after;
+    std::vector<std::string> labels;
+  } kCases[] = {
+      {"measured CPU speed", column::kCpu, "Intel, Core i5, c2398MHz", {}},
+      {"free memory", column::kMemory, "2000/8192MBytes", {}},
+      {"free disk", column::kDisk, "1000/6150MByte", {}},
+      {"CPU", column::kCpu, "Intel, Core i7, c2400MHz", {"CPU種類､ｽﾋﾟｰﾄﾞ､psn"}},
+      {"memory size", column::kMemory, "3000/16384MBytes", {"ﾒﾓﾘの空/全容量"}},
+      {"Windows", column::kWindows, "Win11 10.0.22631", {"WindowsVer"}},
+      {"IP", column::kIp, "192.168.1.58", {"IPｱﾄﾞﾚｽ"}},
+      {"MAC", column::kMac, "n00:50:BA:12:34:57", {"MACｱﾄﾞﾚｽ"}},
+      {"printer", column::kPrinter, "LBP", {"ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀ、ﾎﾟｰﾄ"}},
+      {"users", column::kFirstUser + 1, "user02", {"ﾛｸﾞｲﾝ者"}},
+  };
+  const Record before = Make("PC01", "2024.05.01 08:00:00", {"A", "B", "C"});
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Record after = Make("PC01", "2024.05.02 08:00:00", {"C", "A", "B"});
+    after.columns[c.column] = c.after;
+    std::vector<std::string> labels;
+    for (const FieldChange& f : Compare(before.columns, after).fields) labels.emplace_back(f.label);
+    EXPECT_EQ(labels, c.labels);
+  }
+  const Change programs =
+      Compare(before.columns, Make("PC01", "2024.05.02 08:00:00", {"D", "A", "C"}));
+  EXPECT_EQ(programs.added, std::vector<std::string>{"D"});
+  EXPECT_EQ(programs.removed, std::vector<std::string>{"B"});
+  EXPECT_EQ(programs.before_time, "2024.05.01 08:00:00");
+
+  Inventory inventory;
+  for (int i = 0; i < 60; ++i) {
+    inventory.Add(Make("PC01", "2024.05.01 08:00:00", {std::to_string(i % 2)}));
+  }
+  EXPECT_EQ(inventory.pcs()[0].changes.size(), Pc::kKeptChanges);
+  EXPECT_EQ(inventory.pcs()[0].dropped_changes, 59u - Pc::kKeptChanges);
+}
+
+TEST(Page, ConvertsCp932AndEscapesEverythingFromTheFile) {
+  posix::IconvConverter converter;
+  const struct {
+    std::string cp932;
+    std::string utf8;
+  } kTexts[] = {
+      {"ｲﾝｽﾄｰﾙ", U8(u8"\uFF72\uFF9D\uFF7D\uFF84\uFF70\uFF99")},
+      {"①㈱髙", U8(u8"\u2460\u3231\u9AD9")},
+      {"C:\\a~", "C:\\a~"},
+      {"a\x85\x40"
+       "b\x81",
+       U8(u8"a\uFFFDb\uFFFD")},
+  };
+  for (const auto& t : kTexts) EXPECT_EQ(converter.Utf8FromCp932(t.cp932), t.utf8);
+  EXPECT_EQ(EscapeHtml("<a href='x'>&\""), "&lt;a href=&#39;x&#39;&gt;&amp;&quot;");
+  EXPECT_EQ(Base64(Sha256("abc")), "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=");
+
+  Chunks source(std::string(kHeader) +
+                Line(Columns("PC01", "2024.05.01 08:00:00", {"<img src=x onerror=alert(1)>"})) +
+                Line(Columns("PC02", "2024.06.01 08:00:00")) + "\"bad\n");
+  const std::string page =
+      MakeSummaryPage(source, {"a<b>.csv", 1234, {2024, 6, 1, 9, 0, 0, 540}}, converter);
+  EXPECT_NE(page.find("<td>&lt;img src=x onerror=alert(1)&gt;</td>"), std::string::npos);
+  EXPECT_EQ(page.find("<img"), std::string::npos);
+  EXPECT_EQ(page.find("a<b>"), std::string::npos);
+  EXPECT_NE(
+      page.find(U8(u8"<tr class=\"stale\"><td>\u4F1A\u8A08\u8AB27\u53F7\u6A5F</td><td>PC01</td>")),
+      std::string::npos);
+  EXPECT_EQ(page.find("stale", page.find("PC02")), std::string::npos);
+  EXPECT_NE(page.find(U8(u8"<li>4\u884C\u76EE: ")), std::string::npos);  // 4行目
+}
+
+}  // namespace
+}  // namespace zeltrand::summary
