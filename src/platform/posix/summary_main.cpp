@@ -1,3 +1,4 @@
+// zeltrand-summary --ocs URL RECORD_FILE: see ocs_command.h.
 // zeltrand-summary RECORD_FILE [HTML_FILE]: the administrator's page of a
 // record file, made on the file server (from cron, say). The page goes to
 // HTML_FILE, or to standard output without it; errors go to standard error.
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "platform/posix/iconv_converter.h"
+#include "platform/posix/ocs_command.h"
 #include "summary/summary_page.h"
 
 namespace {
@@ -77,6 +79,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (posix::IsOcsCommand(argc, argv)) return posix::RunOcsCommand(argc, argv);
   if (argc != 2 && argc != 3) {
     std::fputs("usage: zeltrand-summary RECORD_FILE [HTML_FILE]\n", stderr);
     return 64;
