@@ -46,9 +46,8 @@ const std::array<MainDialog::Command, ctl::kCommandCount> MainDialog::kCommands 
 // 記録 also sends the inventory, where the settings name a server.
 MainDialog::MainDialog(AppState& state, Services& services, DialogWindow& window)
     : state_(state), services_(services), window_(window) {
-  record_.OnRecorded([this](bool silent) {
-    server::SendRecordToServer(state_, services_, window_, silent);
-  });
+  record_.OnRecorded(
+      [this](bool silent) { server::SendRecordToServer(state_, services_, window_, silent); });
 }
 
 CollectContext MainDialog::MakeCollectContext() {

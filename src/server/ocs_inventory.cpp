@@ -10,6 +10,7 @@ namespace {
 
 // Columns of a record, counted from 0.
 constexpr std::size_t kPcNameColumn = 0;
+constexpr std::size_t kTimeColumn = 1;
 constexpr std::size_t kWindowsColumn = 3;
 constexpr std::size_t kCpuColumn = 4;
 constexpr std::size_t kMemoryColumn = 5;
@@ -76,6 +77,20 @@ std::string_view Megahertz(std::string_view text) {
   return IsNumber(number) ? number : std::string_view();
 }
 
+// "2003.01.20 09:15:42" → "2003-01-20 09:15:42", the time the server
+// shows as the inventory's; nothing for a text of another form.
+std::string InventoryTime(std::string_view text) {
+  constexpr std::string_view kForm = "0000.00.00 00:00:00";
+  if (text.size() != kForm.size()) return {};
+  std::string time(text);
+  for (std::size_t i = 0; i < kForm.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kForm[i] == '0' ? !digit : text[i] != kForm[i]) return {};
+    if (text[i] == '.') time[i] = '-';
+  }
+  return time;
+}
+
 bool IsIpv4(std::string_view text) {
   int dots = 0;
   for (const char c : text) {
@@ -110,12 +125,23 @@ std::string_view MacAddress(std::string_view text) {
 void AppendEscaped(std::string& xml, std::string_view utf8) {
   for (const char c : utf8) {
     switch (c) {
-      case '&': xml += "&amp;"; break;
-      case '<': xml += "&lt;"; break;
-      case '>': xml += "&gt;"; break;
-      case '"': xml += "&quot;"; break;
-      case '\'': xml += "&apos;"; break;
-      default: xml += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+      case '&':
+        xml += "&amp;";
+        break;
+      case '<':
+        xml += "&lt;";
+        break;
+      case '>':
+        xml += "&gt;";
+        break;
+      case '"':
+        xml += "&quot;";
+        break;
+      case '\'':
+        xml += "&apos;";
+        break;
+      default:
+        xml += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
     }
   }
 }
@@ -169,6 +195,7 @@ void AddHardware(Document& doc, std::span<const std::string> columns) {
   doc.Text("PROCESSORS", mhz);
   doc.Text("MEMORY", FreeAndTotal(Column(columns, kMemoryColumn), "MBytes")[1]);
   doc.Text("IPADDR", IpAddress(columns));
+  doc.Text("LASTDATE", InventoryTime(Column(columns, kTimeColumn)));
   doc.Text("CHECKSUM", kChecksum);
   doc.Close("HARDWARE");
   if (cpu.size() >= 4) {
@@ -236,8 +263,7 @@ std::optional<std::string> DeviceId(std::span<const std::string> columns, TextCo
   return id + std::string(kDeviceIdTime);
 }
 
-std::optional<std::string> InventoryXml(std::span<const std::string> columns,
-                                        TextConverter& text) {
+std::optional<std::string> InventoryXml(std::span<const std::string> columns, TextConverter& text) {
   const std::optional<std::string> id = DeviceId(columns, text);
   if (!id) return std::nullopt;
   Document doc(text);

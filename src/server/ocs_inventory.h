@@ -7,7 +7,7 @@
 //   <HARDWARE><NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Win98SE</OSNAME>
 //   <OSVERSION>4.10.2222 A</OSVERSION><PROCESSORT>Pentium-III</PROCESSORT>
 //   <PROCESSORS>800</PROCESSORS><MEMORY>128</MEMORY><IPADDR>192.168.1.57</IPADDR>
-//   <CHECKSUM>262143</CHECKSUM></HARDWARE>
+//   <LASTDATE>2003-01-20 09:15:42</LASTDATE><CHECKSUM>274945</CHECKSUM></HARDWARE>
 //   <CPUS><MANUFACTURER>Intel</MANUFACTURER><TYPE>Pentium-III</TYPE><SPEED>800</SPEED></CPUS>
 //   <DRIVES><FREE>1520</FREE><TOTAL>6150</TOTAL></DRIVES>
 //   <NETWORKS><IPADDRESS>192.168.1.57</IPADDRESS><MACADDR>00:50:BA:12:34:56</MACADDR></NETWORKS>
@@ -45,7 +45,6 @@ std::vector<std::string> RecordColumns(std::string_view pc_name, const Collected
 std::optional<std::string> DeviceId(std::span<const std::string> columns, TextConverter& text);
 
 // The inventory document; nothing when the record names no computer.
-std::optional<std::string> InventoryXml(std::span<const std::string> columns,
-                                        TextConverter& text);
+std::optional<std::string> InventoryXml(std::span<const std::string> columns, TextConverter& text);
 
 }  // namespace zeltrand::server

@@ -49,8 +49,7 @@ void SendRecordToServer(AppState& state, Services& services, DialogWindow& windo
   PendingRecords pending(services.files, kPendingInventoryFile);
   const bool kept = xml && pending.Drop(url) && pending.Keep(url, *xml);
   const std::string_view after = !xml ? std::string_view() : kept ? kKept : kNotKept;
-  const std::string text =
-      std::string(kNotSent) + "\n" + problem + "\n" + url + std::string(after);
+  const std::string text = std::string(kNotSent) + "\n" + problem + "\n" + url + std::string(after);
   if (silent) {
     AppendLogLine(services.files, services.machine.Now(), text);
   } else {
