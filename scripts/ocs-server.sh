@@ -82,6 +82,7 @@ CNF
 
 start_web() {
   echo 'Listen 127.0.0.1:80' | $sudo tee /etc/apache2/ports.conf >/dev/null
+  echo 'ServerName 127.0.0.1' | $sudo tee /etc/apache2/conf-enabled/zeltrand-servername.conf >/dev/null
   $sudo a2enmod -q perl >/dev/null
   $sudo a2enconf -q ocsinventory-server >/dev/null
   # The REST interface's configuration comes with placeholders unfilled.
@@ -108,13 +109,10 @@ case $action in
     start_web
     ;;
   sql) sql "$2" ;;
+  # The computers and what an inventory of Zeltrand's fills in for them.
   reset)
-    for t in $(sql "SHOW TABLES"); do
-      case $t in config | operators | accountinfo_config | languages | software_categories* | \
-        download_affect_rules | snmp_mibs | deploy | devicetype | itmgmt_comments | ssl_store | \
-        layouts | regconfig | save_query | tags | cve_search*) ;;
-        *) [ "$(sql "SELECT COUNT(*) FROM $t")" = 0 ] || sql "DELETE FROM $t" ;;
-      esac
+    for t in hardware accountinfo software drives networks printers cpus; do
+      sql "DELETE FROM $t"
     done
     ;;
   *) echo "usage: $0 start|stop|restart|sql QUERY|reset" >&2; exit 2 ;;

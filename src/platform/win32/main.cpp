@@ -7,6 +7,7 @@
 
 #include "app/main_dialog.h"
 #include "platform/win32/dialog_window.h"
+#include "platform/win32/ocs_command.h"
 #include "platform/win32/services.h"
 #include "platform/win32/summary_command.h"
 #include "platform/win32/system_library.h"
@@ -62,6 +63,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (win32::IsSummaryCommand(GetCommandLineW())) {
     return win32::RunSummaryCommand(GetCommandLineW());  // no dialog
   }
+  if (win32::IsOcsCommand(GetCommandLineW())) return win32::RunOcsCommand(GetCommandLineW());
   // The shell (ShellExecute, the shortcut object) wants COM on this thread,
   // in a single-threaded apartment, for as long as the program runs.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

@@ -17,9 +17,7 @@
 
 namespace zeltrand::win32 {
 
-namespace {
-
-std::vector<std::wstring> Arguments(const wchar_t* command_line) {
+std::vector<std::wstring> CommandArguments(const wchar_t* command_line) {
   int count = 0;
   wchar_t** list = CommandLineToArgvW(command_line, &count);
   std::vector<std::wstring> arguments;
@@ -28,6 +26,8 @@ std::vector<std::wstring> Arguments(const wchar_t* command_line) {
   LocalFree(list);
   return arguments;
 }
+
+namespace {
 
 std::string Utf8(std::wstring_view text) {
   if (text.empty()) return {};
@@ -38,27 +38,6 @@ std::string Utf8(std::wstring_view text) {
                       nullptr, nullptr);
   return out;
 }
-
-// Shared for reading, writing and deleting: a 記録 or 取込 while the page
-// is made goes ahead at once. Reads up to the size the file had when opened.
-class FileSource final : public summary::ByteSource {
- public:
-  FileSource(HANDLE file, std::uint64_t size) : file_(file), left_(size) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const auto want = static_cast<DWORD>(std::min<std::uint64_t>({size, left_, 1u << 24}));
-    DWORD got = 0;
-    if (want == 0) return 0;
-    if (!ReadFile(file_, buffer, want, &got, nullptr)) failed_ = true;
-    left_ -= got;
-    return got;
-  }
-  bool failed() const { return failed_; }
-
- private:
-  HANDLE file_;
-  std::uint64_t left_;
-  bool failed_ = false;
-};
 
 LocalTime Now() {
   SYSTEMTIME t{};
@@ -109,22 +88,25 @@ std::string Win32TextConverter::Utf8FromCp932(std::string_view text) {
   return Utf8(wide);
 }
 
+std::wstring SettingsRecordPath() {
+  Win32Files files;
+  const Paths paths = MakePaths(files.ExecutablePath());
+  const std::string named = ReadProfileString(files, paths.ini_path, kSectionFile, kKeyRecFile);
+  return Widen(named.empty() ? DefaultSettings(paths).record_path : named);
+}
+
 bool IsSummaryCommand(const wchar_t* command_line) {
-  const std::vector<std::wstring> arguments = Arguments(command_line);
+  const std::vector<std::wstring> arguments = CommandArguments(command_line);
   return !arguments.empty() && lstrcmpiW(arguments[0].c_str(), L"/summary") == 0;
 }
 
 int RunSummaryCommand(const wchar_t* command_line) {
-  const std::vector<std::wstring> arguments = Arguments(command_line);
+  const std::vector<std::wstring> arguments = CommandArguments(command_line);
   std::wstring record_path;
   if (arguments.size() > 1) {
     record_path = arguments[1];
   } else {
-    // The record file 記録 would write: the settings' own, or the default.
-    Win32Files files;
-    const Paths paths = MakePaths(files.ExecutablePath());
-    const std::string named = ReadProfileString(files, paths.ini_path, kSectionFile, kKeyRecFile);
-    record_path = Widen(named.empty() ? DefaultSettings(paths).record_path : named);
+    record_path = SettingsRecordPath();
   }
   const std::wstring page_path = arguments.size() > 2 ? arguments[2] : L"Zeltrand.html";
 
@@ -136,7 +118,7 @@ int RunSummaryCommand(const wchar_t* command_line) {
     return Tell("取得情報記録ﾌｧｲﾙを開けません。\n" + Narrow(record_path), kSummaryNoRecordFile);
   }
   if (!GetFileSizeEx(file, &size)) size.QuadPart = 0;
-  FileSource source(file, static_cast<std::uint64_t>(size.QuadPart));
+  RecordFileSource source(file, static_cast<std::uint64_t>(size.QuadPart));
   Win32TextConverter converter;
   const std::size_t slash = record_path.find_last_of(L"\\/");
   const summary::PageFacts facts{
