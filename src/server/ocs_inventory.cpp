@@ -28,8 +28,9 @@ constexpr std::size_t kUserColumns = 5;  // always five, filled or not
 constexpr std::string_view kDeviceIdTime = "-2003-01-17-00-00-00";
 
 // The sections whose bits the server reads from CHECKSUM to know what to
-// replace: hardware, drives, networks, printers and processors. Each is
-// replaced whole, so a printer gone from the PC goes from the server too.
+// replace: hardware, drives, networks, printers and processors. Each one
+// sent replaces the server's whole; one not sent (no printer) leaves the
+// server's rows as they are.
 constexpr std::string_view kChecksum = "274945";  // 1 + 512 + 4096 + 8192 + 262144
 
 constexpr std::string_view kNoPrinter = "未設定";

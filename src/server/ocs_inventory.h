@@ -17,8 +17,10 @@
 //
 // Only what the record holds goes: a field the PC could not tell (an
 // initial text such as "x--:--:--:--:--:--", 未設定 for the printer, a
-// MAC address that is only a UUID's node) leaves its element out, and an
-// empty PC名 sends no TAG, so the one the server has stays.
+// MAC address that is only a UUID's node) leaves its element out, and the
+// server keeps what it had there. An empty PC名 sends no TAG; the server
+// takes the TAG of a computer's first inventory only (unless it is set up
+// to accept the agents' changes, OCS_OPT_ACCEPT_TAG_UPDATE_FROM_CLIENT).
 #pragma once
 
 #include <optional>
