@@ -32,11 +32,11 @@ VENDORS = {"GenuineIntel": "Intel", "AuthenticAMD": "AMD", "CentaurHauls": "IDT"
            "CyrixInstead": "Cyrix", "RiseRiseRise": "RISE", "GenuineTMx86": "Transmeta"}
 CPU_FIELD = re.compile(r"(?P<vendor>[^,]+), (?P<model>.+), (?P<how>[rc])(?P<mhz>\d+)MHz, "
                        r"(?P<serial>%s|[0-9A-F]{4}(-[0-9A-F]{4}){5})$" % NO_SERIAL)
-#A measured speed is compared with the counter's rate measured natively.
+# A measured speed is compared with the counter's rate measured natively.
 MEASURE_TOLERANCE = 0.10
 
-#-- - \
-    the machine as Linux sees it -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -
+
+# --- the machine as Linux sees it ---------------------------------------------
 
 def processor(z):
     """What CPUID and the time-stamp counter say (tests/tools/cpuid_native)."""
@@ -77,7 +77,8 @@ def local_ipv4_addresses():
             addresses.add(last)
     return addresses
 
-#-- - the prefix's registry ------------------------------------------------------
+
+# --- the prefix's registry ------------------------------------------------------
 
 def recorded_mhz(z):
     """The processor speed Wine recorded in the registry."""
@@ -98,8 +99,8 @@ def put_back(z, mhz):
     z.import_reg(reg)
     expect_equal(recorded_mhz(z), mhz, "processor speed put back")
 
-#-- - \
-    the fields -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -
+
+# --- the fields ---------------------------------------------------------------
 
 def collected_fields(z):
     """Fields 0 to 11 once the first tick has measured the CPU."""
@@ -140,8 +141,8 @@ def check_cpu(z, text, mhz, measured):
               % found["model"])
     expect_equal(found["how"], "c" if measured else "r", "how the speed was found")
     if measured:
-#The same counter measured natively : its rate, not the clock speed
-#Linux reports, which on some machines is the turbo or a guess.
+        # The same counter measured natively: its rate, not the clock speed
+        # Linux reports, which on some machines is the turbo or a guess.
         ratio = int(found["mhz"]) / int(info["tsc_mhz"])
         expect(abs(ratio - 1) <= MEASURE_TOLERANCE,
                "measured %s MHz, the counter runs at %s MHz" % (found["mhz"], info["tsc_mhz"]))
@@ -175,64 +176,84 @@ def check_network(fields, tail=""):
 def run_as(z, version, field2, nine_x=False):
     mhz = recorded_mhz(z)
     try:
-        z
-.import_reg(FIXTURES /
-            "wine_version_base.reg") z.import_reg(FIXTURES / ("personality_%s.reg" % version)) z
-    .start() fields = collected_fields(z) z
-                          .screenshot(version) expect_equal(fields[2], field2, "field 2")
-                              check_clock_and_uptime(fields)
-                                  check_cpu(z, fields[3], mhz, measured = nine_x)
-                                      check_sizes(z, fields) check_network(fields) z
-                          .click(EXIT_BUTTON) expect_equal(z.wait_exit(), 0, "exit code") finally
-    : put_back(z, mhz)
+        z.import_reg(FIXTURES / "wine_version_base.reg")
+        z.import_reg(FIXTURES / ("personality_%s.reg" % version))
+        z.start()
+        fields = collected_fields(z)
+        z.screenshot(version)
+        expect_equal(fields[2], field2, "field 2")
+        check_clock_and_uptime(fields)
+        check_cpu(z, fields[3], mhz, measured=nine_x)
+        check_sizes(z, fields)
+        check_network(fields)
+        z.click(EXIT_BUTTON)
+        expect_equal(z.wait_exit(), 0, "exit code")
+    finally:
+        put_back(z, mhz)
 
-#-- - \
-    the cases -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
 
-          def case_collectors_as_windows_95(z)
-    : run_as(z, "win95", "Win95 4.00.950 , , " + PRODUCT_ID, nine_x = True)
+# --- the cases ----------------------------------------------------------------
 
-          def case_collectors_as_windows_98(z)
-    : run_as(z, "win98", "Win98SE 4.10.2222 A, , " + PRODUCT_ID, nine_x = True)
+def case_collectors_as_windows_95(z):
+    run_as(z, "win95", "Win95 4.00.950 , , " + PRODUCT_ID, nine_x=True)
 
-          def case_collectors_as_windows_me(z)
-    : run_as(z, "winme", "WinMe 4.90.3000 , , " + PRODUCT_ID, nine_x = True)
 
-          def case_collectors_as_windows_nt4(z)
-    : run_as(z, "nt40", "WinNT 4.0 1381, , " + PRODUCT_ID)
+def case_collectors_as_windows_98(z):
+    run_as(z, "win98", "Win98SE 4.10.2222 A, , " + PRODUCT_ID, nine_x=True)
 
-          def case_collectors_as_windows_2000(z)
-    : run_as(z, "win2k", "Win2000 5.0 2195, %s, %s" % (IE, PRODUCT_ID))
 
-          def case_collectors_as_windows_xp(z)
-    : run_as(z, "winxp", "WinXP 5.1 2600, %s, %s" % (IE, PRODUCT_ID))
+def case_collectors_as_windows_me(z):
+    run_as(z, "winme", "WinMe 4.90.3000 , , " + PRODUCT_ID, nine_x=True)
 
-          def case_collectors_as_windows_vista(z)
-    : run_as(z, "vista", "WinVista 6.0 6002, , " + PRODUCT_ID)
 
-          def case_collectors_as_windows_7(z)
-    : run_as(z, "win7", "Win7 6.1 7601, , " + PRODUCT_ID)
+def case_collectors_as_windows_nt4(z):
+    run_as(z, "nt40", "WinNT 4.0 1381, , " + PRODUCT_ID)
 
-          def case_collectors_as_windows_8(z)
-    : run_as(z, "win8", "Win8 6.2 9200, , " + PRODUCT_ID)
 
-          def case_collectors_as_windows_8_1(z)
-    : run_as(z, "win81", "Win8.1 6.3 9600, , " + PRODUCT_ID)
+def case_collectors_as_windows_2000(z):
+    run_as(z, "win2k", "Win2000 5.0 2195, %s, %s" % (IE, PRODUCT_ID))
 
-          def case_collectors_as_windows_10(z)
-    : run_as(z, "win10", "Win10 10.0 18362, 1903, " + PRODUCT_ID)
 
-          def case_collectors_as_windows_server_2008_r2(z)
-    : run_as(z, "win2008r2", "WinSrv2008R2 6.1 7601, , " + PRODUCT_ID)
+def case_collectors_as_windows_xp(z):
+    run_as(z, "winxp", "WinXP 5.1 2600, %s, %s" % (IE, PRODUCT_ID))
 
-          def case_ip_field_carries_the_mail_settings_once_per_pass(z)
-    : z.place("Zeltrand.ini", b "[mail]\r\nSmtp=taro@example.jp\r\n" b
-                                "MyMailServerIP=mail.example.jp\r\n") z.start() tail =
-    ", taro@example.jp, mail.example.jp" first =
-        collected_fields(z) check_network(first, tail) time
-            .sleep(1.1) #so that the clock of the next pass differs z.click(COLLECT_BUTTON)
-                wait_until(lambda
-                           : z.text(0) != first[0], 10, "the clock of the second pass") again =
-            collected_fields(z) check_network(again, tail)
-                expect_equal(again[11], first[11], "field 11 after 取得") z.click(EXIT_BUTTON)
-                    expect_equal(z.wait_exit(), 0, "exit code")
+
+def case_collectors_as_windows_vista(z):
+    run_as(z, "vista", "WinVista 6.0 6002, , " + PRODUCT_ID)
+
+
+def case_collectors_as_windows_7(z):
+    run_as(z, "win7", "Win7 6.1 7601, , " + PRODUCT_ID)
+
+
+def case_collectors_as_windows_8(z):
+    run_as(z, "win8", "Win8 6.2 9200, , " + PRODUCT_ID)
+
+
+def case_collectors_as_windows_8_1(z):
+    run_as(z, "win81", "Win8.1 6.3 9600, , " + PRODUCT_ID)
+
+
+def case_collectors_as_windows_10(z):
+    run_as(z, "win10", "Win10 10.0 18362, 1903, " + PRODUCT_ID)
+
+
+def case_collectors_as_windows_server_2008_r2(z):
+    run_as(z, "win2008r2", "WinSrv2008R2 6.1 7601, , " + PRODUCT_ID)
+
+
+def case_ip_field_carries_the_mail_settings_once_per_pass(z):
+    z.place("Zeltrand.ini", b"[mail]\r\nSmtp=taro@example.jp\r\n"
+                            b"MyMailServerIP=mail.example.jp\r\n")
+    z.start()
+    tail = ", taro@example.jp, mail.example.jp"
+    first = collected_fields(z)
+    check_network(first, tail)
+    time.sleep(1.1)  # so that the clock of the next pass differs
+    z.click(COLLECT_BUTTON)
+    wait_until(lambda: z.text(0) != first[0], 10, "the clock of the second pass")
+    again = collected_fields(z)
+    check_network(again, tail)
+    expect_equal(again[11], first[11], "field 11 after 取得")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")

@@ -9,12 +9,12 @@ TITLE = "Zeltrand v0.90 2003.1.17"
 EXIT_BUTTON = 27
 CPU_FIELD = 3
 MEASURING = "計測中..."
-#Kinds whose text is fixed by the template; the others are filled at run time.
+# Kinds whose text is fixed by the template; the others are filled at run time.
 FIXED_TEXT_KINDS = ("label", "button", "defbutton", "checkbox")
 WS_BORDER = 0x00800000
 WS_EX_CLIENTEDGE = 0x00000200
-#Rounding of dialog units to pixels may differ by one between the dialog
-#manager and this conversion.
+# Rounding of dialog units to pixels may differ by one between the dialog
+# manager and this conversion.
 PIXEL_SLACK = 1
 
 
@@ -59,12 +59,12 @@ def check_control(live, want, units):
         expect_equal(live.text, want["text"], what + " text")
     expect_style(live.style, want["must_set"], want["must_clear"], what)
     if want["style"] & WS_BORDER:
-#Wine, like Windows, turns a border of an edit or list into a 3D edge.
+        # Wine, like Windows, turns a border of an edit or list into a 3D edge.
         expect(live.style & WS_BORDER or live.exstyle & WS_EX_CLIENTEDGE,
                what + ": no border")
     x, y, w, h = to_pixels(want["rect"], units)
     if want["kind"] == "listbox":
-#Rounded down to whole lines.
+        # Rounded down to whole lines.
         expect_near((live.x, live.y, live.w), (x, y, w), what + " position and width")
         expect(h // 2 <= live.h <= h + PIXEL_SLACK,
                "%s: height %d, expected at most %d" % (what, live.h, h))
@@ -92,8 +92,8 @@ def case_dialog_opens_with_title_and_56_controls(z):
 
 
 def case_cpu_field_reads_measuring_until_the_first_tick(z):
-#The dialog shows with "計測中..." and the start - up timer's first tick
-#(1 ms later) measures the CPU, so the driver mostly sees the result.
+    # The dialog shows with "計測中..." and the start-up timer's first tick
+    # (1 ms later) measures the CPU, so the driver mostly sees the result.
     z.start()
     first = z.text(CPU_FIELD)
 
@@ -120,14 +120,14 @@ def case_close_box_ends_with_code_0(z):
 
 
 def case_escape_and_ctrl_break_keep_the_dialog_open(z):
-#Both arrive as IDCANCEL, the id of static field 2, whose click opens
-#a message box : the dialog must tell them apart.
+    # Both arrive as IDCANCEL, the id of static field 2, whose click opens
+    # a message box: the dialog must tell them apart.
     z.start()
     z.keys(VK_ESCAPE)
     z.keys(VK_CONTROL, VK_CANCEL)
     z.no_msgbox(within=1.0)
     expect(z.running(), "the program ended on Esc or Ctrl+Break")
-#A tooltip may show where the pointer happens to rest.
+    # A tooltip may show where the pointer happens to rest.
     windows = [w for w in z.own_windows() if w.cls != "tooltips_class32"]
     expect_equal([w.hwnd for w in windows], [z.dialog],
                  "visible windows of the program after Esc and Ctrl+Break")

@@ -1,18 +1,15 @@
-""
-    "Faults injected from outside, one table, one way of running a row.
+"""Faults injected from outside, one table, one way of running a row.
 
-    Each row sets up a place that
-    fails(a record file that cannot be written, a settings file that cannot be replaced,
-          strange clipboard text,
-          registry values of every type and of sizes around the 256 - byte reading buffer),
-    then does what a user does : presses a button,
-                                 answers every message box that comes with Yes or OK,
-                                 and ends the program with 終了.Whatever the fault,
-                                 the row ends with : -the program alive until 終了,
-                                                     then ended by itself with an exit code of its
-                                                     own(no crash, no hang);
-- the settings file
-    whole:the old bytes or the new ones, never a torn mix, and no temporary file left beside it;
+Each row sets up a place that fails (a record file that cannot be written, a
+settings file that cannot be replaced, strange clipboard text, registry
+values of every type and of sizes around the 256-byte reading buffer), then
+does what a user does: presses a button, answers every message box that
+comes with Yes or OK, and ends the program with 終了. Whatever the fault,
+the row ends with:
+  - the program alive until 終了, then ended by itself with an exit code of
+    its own (no crash, no hang);
+  - the settings file whole: the old bytes or the new ones, never a torn
+    mix, and no temporary file left beside it;
   - every record that was in the record file still there, byte for byte,
     with whole lines after it.
 Each row is the test e2e.fault_<name>.
@@ -38,60 +35,69 @@ RECIPIENT_EDIT, SEND_BUTTON, RECORD_BUTTON, IMPORT_BUTTON, EXIT_BUTTON = 19, 21,
 HARDWARE_REPORT, PRODUCT_REPORT = 33, 34
 OLD_RECORDS = fixture("header.csv") + fixture("worked_example.csv")
 NEW_RECIPIENT = "fault@example.jp"
-#Every wait of the mail lasts at most 30 s.
+# Every wait of the mail lasts at most 30 s.
 MAIL_TIMEOUT_S = 30
-#The program's exit codes: a record kept for later (2) and a mail not sent
-#(4) add up; anything else is a crash.
+# The program's exit codes: a record kept for later (2) and a mail not sent
+# (4) add up; anything else is a crash.
 EXIT_CODES = (0, 2, 4, 6)
 SETTLE_TIMEOUT_S = 30
 PAGE = 4096
-#Whole columns, each quoted, its quotes doubled, with its comma.
+# Whole columns, each quoted, its quotes doubled, with its comma.
 RECORD_LINE = re.compile(rb'^(?:"(?:[^"\n]|"")*",)+$')
 
-#What a row sets up : the record file as Linux and the program see it and
-#the bytes it holds before; the settings file's old bytes (None: a folder
-#stands in its place).
+# What a row sets up: the record file as Linux and the program see it and
+# the bytes it holds before; the settings file's old bytes (None: a folder
+# stands in its place).
 Scene = namedtuple("Scene", "records records_win old_records old_settings mail")
 
-#-- - \
-    the places -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -
+
+# --- the places ---------------------------------------------------------------
 
 def scene(z, records, records_win=None, old_records=b"", settings=True, mail=None):
     records_win = records_win or windows_path(records)
-    mail = mail or {
-  }
-  old = expected_settings(record = records_win, **mail) if settings else None if settings
-      : z.place("Zeltrand.ini", old) else
-      : (z.app_dir / "Zeltrand.ini")
-            .mkdir() return Scene(records, records_win, old_records, old, mail)
+    mail = mail or {}
+    old = expected_settings(record=records_win, **mail) if settings else None
+    if settings:
+        z.place("Zeltrand.ini", old)
+    else:
+        (z.app_dir / "Zeltrand.ini").mkdir()
+    return Scene(records, records_win, old_records, old, mail)
 
-                @contextmanager def
-                records_in_a_missing_folder(z)
-      : yield scene(z, z.folder / "nowhere" / "Zeltrand.csv")
 
-            @contextmanager def
-            records_read_only(z)
-      : share = z.folder / "share" share.mkdir()(share / "Zeltrand.csv")
-                               .write_bytes(OLD_RECORDS) with
-                               read_only_view(z, share, "share-ro") as mount
-      : yield
-        scene(z, mount / "Zeltrand.csv", old_records = OLD_RECORDS)
+@contextmanager
+def records_in_a_missing_folder(z):
+    yield scene(z, z.folder / "nowhere" / "Zeltrand.csv")
 
-            @contextmanager def
-            records_on_a_full_disk(z)
-      :
-#The old records end 10 bytes short of a page, so the line that does
-#not fit is written in part before the disk says it is full.
-        last = b '"' + b "x" * (PAGE - (len(OLD_RECORDS) + 4) % PAGE - 10) + b '",\n' old =
-                   OLD_RECORDS + last with tiny_disk(z, "t") as disk
-      : (disk / "Zeltrand.csv")
-            .write_bytes(old) fill(disk) yield
-            scene(z, disk / "Zeltrand.csv", "T:\\Zeltrand.csv", old)
 
-                @contextmanager def
-                records_held_busy(z)
-      : path = z.app_dir / "Zeltrand.csv" path.write_bytes(OLD_RECORDS) holder =
-                   Holder(z, path) try : yield scene(z, path, old_records = OLD_RECORDS) finally:
+@contextmanager
+def records_read_only(z):
+    share = z.folder / "share"
+    share.mkdir()
+    (share / "Zeltrand.csv").write_bytes(OLD_RECORDS)
+    with read_only_view(z, share, "share-ro") as mount:
+        yield scene(z, mount / "Zeltrand.csv", old_records=OLD_RECORDS)
+
+
+@contextmanager
+def records_on_a_full_disk(z):
+    # The old records end 10 bytes short of a page, so the line that does
+    # not fit is written in part before the disk says it is full.
+    last = b'"' + b"x" * (PAGE - (len(OLD_RECORDS) + 4) % PAGE - 10) + b'",\n'
+    old = OLD_RECORDS + last
+    with tiny_disk(z, "t") as disk:
+        (disk / "Zeltrand.csv").write_bytes(old)
+        fill(disk)
+        yield scene(z, disk / "Zeltrand.csv", "T:\\Zeltrand.csv", old)
+
+
+@contextmanager
+def records_held_busy(z):
+    path = z.app_dir / "Zeltrand.csv"
+    path.write_bytes(OLD_RECORDS)
+    holder = Holder(z, path)
+    try:
+        yield scene(z, path, old_records=OLD_RECORDS)
+    finally:
         holder.stop()
 
 
@@ -118,7 +124,7 @@ def settings_replaced_by_a_folder(z):
 def settings_on_a_full_disk(file_entries):
     @contextmanager
     def place(z):
-#The program runs from the disk, like from a full USB stick.
+        # The program runs from the disk, like from a full USB stick.
         with tiny_disk(z, "u", file_entries=8 if file_entries else None) as disk:
             (disk / "Zeltrand.exe").write_bytes(z.exe.read_bytes())
             z.app_dir, z.exe = disk, disk / "Zeltrand.exe"
@@ -132,8 +138,8 @@ def settings_on_a_full_disk(file_entries):
 def old_records_beside(z):
     yield default_records(z, OLD_RECORDS)
 
-#-- - \
-    the actions -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
+
+# --- the actions ----------------------------------------------------------------
 
 def settle(z):
     """Answers each message box of the dialog with Yes or OK until none comes
@@ -151,7 +157,7 @@ def settle(z):
             z.answer("IDYES" if yes else "IDOK")
         elif quiet:
             break
-#A notice that just closed may be followed by a box : one more look.
+        # A notice that just closed may be followed by a box: one more look.
         quiet = "text" not in box and not notices(z)
     return texts
 
@@ -203,7 +209,7 @@ def record_and_report(z, made):
     for button, name in ((PRODUCT_REPORT, "MyReg.txt"), (HARDWARE_REPORT, "MyCert.txt")):
         report = z.app_dir / name
         z.click(button)
-#The walk keeps the dialog busy; the file appears whole, by a rename.
+        # The walk keeps the dialog busy; the file appears whole, by a rename.
         wait_until(report.is_file, 60, name)
         texts += settle(z)
         expect(report.read_bytes().endswith(b"\r\n\r\n"), "%s is not whole" % name)
@@ -228,8 +234,8 @@ def exit_only(z, made):
     z.start()
     return []
 
-#-- - \
-    the clipboard texts -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
+
+# --- the clipboard texts ----------------------------------------------------------
 
 def fifty_megabytes_then_a_record():
     filler = "長いメールの本文です。Zeltrand の話ではありません。\r\n".encode("cp932")
@@ -247,8 +253,8 @@ def binary_bytes():
 def record_without_bracket():
     return mailed_text().replace(b"[", b" ")
 
-#-- - \
-    the registry -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -
+
+# --- the registry ---------------------------------------------------------------------
 
 REG_TYPES = {"none": 0, "sz": 1, "expand_sz": 2, "binary": 3, "dword": 4, "multi_sz": 7,
              "qword": 11}
@@ -260,8 +266,8 @@ NT_VERSION = HKLM + r"Software\Microsoft\Windows NT\CurrentVersion"
 VERSION_NAMES = ("CurrentVersion", "CurrentBuildNumber", "ProductId", "Plus! VersionNumber")
 PRODUCT_OPTIONS = HKLM + r"SYSTEM\CurrentControlSet\Control\ProductOptions"
 PROCESSOR = HKLM + r"Hardware\Description\System\CentralProcessor\0"
-#What the hardware report reads besides : values of two keys that exist
-#(taken away again afterwards) and a device tree of its own.
+# What the hardware report reads besides: values of two keys that exist
+# (taken away again afterwards) and a device tree of its own.
 WINDOWS = HKLM + r"Software\Microsoft\Windows\CurrentVersion"
 WINDOWS_NAMES = ("ProductKey", "FirstInstallDateTime")
 BIOS = HKLM + r"HARDWARE\DESCRIPTION\System"
@@ -287,7 +293,7 @@ def registry_fixture(kind, turn):
         return REG_SIZES[(n + turn) % len(REG_SIZES)]
     lines = ["Windows Registry Editor Version 5.00", ""]
     for n in REG_SIZES:
-#One value of a megabyte per place keeps the fixture quick to import.
+        # One value of a megabyte per place keeps the fixture quick to import.
         most = reg_data(kind, min(n, 257))
         lines += ["[%s]" % (UNINSTALL % n), '"DisplayName"=' + reg_data(kind, n),
                   '"DisplayVersion"=' + most, "",
@@ -341,8 +347,8 @@ def registry_values(kind_name):
             z.import_reg(REG_FIXTURES / "wine_version_base.reg")
     return place
 
-#-- - \
-    the mail servers -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
+
+# --- the mail servers ------------------------------------------------------------------
 
 def replies(connection, *lines):
     """Answers one command with each of `lines`."""
@@ -397,8 +403,8 @@ def send_mail(z, made):
     z.answer("IDYES" if any(b == 6 for b, _ in box.buttons) else "IDOK")
     return [box.text] + settle(z)
 
-#-- - \
-    the table -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- -- --
+
+# --- the table --------------------------------------------------------------------------
 
 Fault = namedtuple("Fault", "name place action")
 FAULTS = [
@@ -452,7 +458,7 @@ def expect_settings_whole(z, made):
 
 
 def run_fault(z, fault):
-#Records kept by a row are not left for the cases after it.
+    # Records kept by a row are not left for the cases after it.
     pending = pending_file(z)
     before = pending.read_bytes() if pending.is_file() else None
     try:
@@ -486,6 +492,7 @@ def case_for(fault):
     case.__name__ = "case_fault_" + fault.name
     return case
 
-#One test a row : e2e.fault_ < name>.
+
+# One test a row: e2e.fault_<name>.
 for _fault in FAULTS:
     globals()["case_fault_" + _fault.name] = case_for(_fault)

@@ -10,7 +10,7 @@ from zeltrand_e2e import expect, expect_equal, wait_until
 
 EXIT_BUTTON, HELP_BUTTON, AUTO_START, RECORD_BUTTON = 27, 26, 28, 24
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
-#"【項目説明】" and the 35 item lines, as the help file holds them.
+# "【項目説明】" and the 35 item lines, as the help file holds them.
 ITEM_BLOCK = (Path(__file__).resolve().parents[2] / "fixtures/help/item_block.txt").read_bytes()
 DESCRIPTIONS = [line.split(" --- ")[1] for line in ITEM_BLOCK.decode("cp932").split("\r\n")[1:36]]
 
@@ -24,16 +24,15 @@ def case_tooltips_describe_the_dialog_and_every_control(z):
     z.start()
     tips = {owner: (hwnd, flags, width, text) for hwnd, owner, flags, width, text in z.tooltips()}
     wanted = dict(enumerate(DESCRIPTIONS), dialog="各項目表示欄上で左ｸﾘｯｸすると\nその項目をﾌﾙ表示")
-#The help file joins these three; their tooltips have two lines.
+    # The help file joins these three; their tooltips have two lines.
     for n, head in ((21, "ﾒｰﾙ。"), (31, "自動終了。"), (34, "番号等を")):
         wanted[n] = wanted[n].replace(head, head + "\n")
-#TTF_IDISHWND | TTF_SUBCLASS, wrapping at 255 pixels.
+    # TTF_IDISHWND | TTF_SUBCLASS, wrapping at 255 pixels.
     expect_equal({str(k): (0x11, 255, v) for k, v in wanted.items()},
-                 {
-k: (flags & 0x11, width, text) for k, (_, flags, width, text) in tips.items()},
+                 {k: (flags & 0x11, width, text) for k, (_, flags, width, text) in tips.items()},
                  "tooltips by owner")
-#Under Wine a single jump of the pointer may leave a late move behind
-#for the control it left; a hand keeps moving, so the test moves again.
+    # Under Wine a single jump of the pointer may leave a late move behind
+    # for the control it left; a hand keeps moving, so the test moves again.
     for attempt in range(3):
         z.pointer(12)
         time.sleep(1.5)  # the tooltip's delay is half a second
@@ -101,12 +100,14 @@ def case_folders_the_code_page_cannot_spell_are_used_as_they_are(z):
     z.wine(["reg", "add", SHELL_FOLDERS, "/v", "Startup", "/t", "REG_EXPAND_SZ", "/d",
             windows_path(startup), "/f"], "moving the Startup folder")
     try:
-        z
-.start()
-    z.click(RECORD_BUTTON) wait_until(lambda
-                                      : (z.app_dir / "Zeltrand.csv").is_file(), 10,
-                                        "the default record file") if not z.check(AUTO_START)
-    : z.click(AUTO_START) end(z) expect(b "Start=1" in(z.app_dir / "Zeltrand.ini").read_bytes(),
-                                        "the settings file") expect_link(z)
-          expect((startup / "Zeltrand.lnk").is_file(), "no shortcut in %s" % startup) finally
-    : z.import_reg(saved)
+        z.start()
+        z.click(RECORD_BUTTON)
+        wait_until(lambda: (z.app_dir / "Zeltrand.csv").is_file(), 10, "the default record file")
+        if not z.check(AUTO_START):
+            z.click(AUTO_START)
+        end(z)
+        expect(b"Start=1" in (z.app_dir / "Zeltrand.ini").read_bytes(), "the settings file")
+        expect_link(z)
+        expect((startup / "Zeltrand.lnk").is_file(), "no shortcut in %s" % startup)
+    finally:
+        z.import_reg(saved)

@@ -19,12 +19,12 @@ COLLECT_BUTTON = 23
 EXIT_BUTTON = 27
 
 MAC_FORM = re.compile(r"[nsu][0-9A-F]{2}(:[0-9A-F]{2}){5}")
-#What the fixtures hold, in the order Wine enumerates it.
+# What the fixtures hold, in the order Wine enumerates it.
 FIXTURE_USERS = ["suzuki", "表示", "Administrator"]
 FIXTURE_PROGRAMS = ["Adobe Acrobat 5.0", "Zip Tool", "表計算ソフト 2002", "Zip Tool", "ﾒｰﾙｿﾌﾄ",
                     "ﾕｰｻﾞｰ辞書"]
 FIXTURE_PRINTER = "経理部 LBP-1510,  Ne01:"
-#Per - program DLL settings of Wine : "" keeps a DLL from loading at all.
+# Per-program DLL settings of Wine: "" keeps a DLL from loading at all.
 DLL_OVERRIDES = r"HKCU\Software\Wine\AppDefaults\Zeltrand.exe\DllOverrides"
 class DllsDisabled:
     """Zeltrand.exe started within runs without the given DLLs."""
@@ -91,8 +91,8 @@ def case_lists_show_the_fixture_users_and_programs_in_order(z):
     with Imported(z, "profiles_nt.reg"), Imported(z, "uninstall_views.reg"):
         z.start()
         z.screenshot("lists")
-#The prefix's own user sorts first (S-1-5-21-0-0-0-1000); the service
-#accounts of the fixture are left out.
+        # The prefix's own user sorts first (S-1-5-21-0-0-0-1000); the service
+        # accounts of the fixture are left out.
         expect_equal(z.items(USER_LIST), [wine_user()] + FIXTURE_USERS, "list 14")
         expect_equal(z.items(SOFTWARE_LIST), FIXTURE_PROGRAMS, "list 15")
         exit_program(z)
@@ -103,7 +103,7 @@ def case_programs_named_outside_the_code_page_are_all_listed(z):
         z.start()
         shown = z.items(SOFTWARE_LIST)
         print("list 15: %r" % shown)
-#A character code page 932 lacks shows as its nearest letter or "?".
+        # A character code page 932 lacks shows as its nearest letter or "?".
         expect_equal(shown, ["Cafe App", "Tool?", "波?ダッシュ 1.0", "表計算ソフト"], "list 15")
         exit_program(z)
 

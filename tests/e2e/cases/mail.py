@@ -77,7 +77,7 @@ def delivered(server):
 def round_trip(z, server):
     mail_server("start", server)
     try:
-  if MAILBOX.exists():
+        if MAILBOX.exists():
             MAILBOX.write_bytes(b"")
         z.place("Zeltrand.ini", AUTOMATIC_INI)
         sent_at = datetime.now(timezone.utc)
@@ -90,7 +90,7 @@ def round_trip(z, server):
         expect_equal(message[name], value, "header %s" % name)
     date = email.utils.parsedate_to_datetime(message["Date"])
     expect(abs((date - sent_at).total_seconds()) < 300, "Date: %s" % message["Date"])
-#Mail readers take ESC(J(JIS X 0201 Roman) for ASCII.
+    # Mail readers take ESC ( J (JIS X 0201 Roman) for ASCII.
     raw = message.get_payload(decode=True)
     body = raw.replace(b"\x1b(J", b"\x1b(B").decode("iso2022_jp").removesuffix("\n")
 
@@ -102,7 +102,7 @@ def round_trip(z, server):
     print("%s delivered %d bytes of ISO-2022-JP; the body has %d lines"
           % (server, len(raw), body.count("\n") + 1))
 
-#The administrator 's side: the mail' s text onto the clipboard, 取込.
+    # The administrator's side: the mail's text onto the clipboard, 取込.
     z.place("Zeltrand.ini", b"")
     z.start()
     z.clip_set(("%s\r\n\r\n%s\r\n" % (message["Subject"], body.replace("\n", "\r\n")))
@@ -125,7 +125,7 @@ def case_mail_round_trip_through_postfix(z):
 
 
 def case_mail_that_fails_in_an_automatic_run_says_so_in_the_exit_code(z):
-#Nothing listens on port 25 : the connect is refused at once.
+    # Nothing listens on port 25: the connect is refused at once.
     mail_server("stop", "opensmtpd")
     mail_server("stop", "postfix")
     z.place("Zeltrand.ini", AUTOMATIC_INI)
@@ -139,20 +139,23 @@ def case_mail_that_fails_in_an_automatic_run_says_so_in_the_exit_code(z):
 
 
 def case_mail_to_a_server_that_never_answers_gives_up_with_the_time_out(z):
-#Takes the connection and never says a word.
+    # Takes the connection and never says a word.
     mail_server("stop", "opensmtpd")
     mail_server("stop", "postfix")
     listener = socket.create_server(("127.0.0.1", 25))
     try:
-        z
-.place("Zeltrand.ini",
-       AUTOMATIC_INI.split(b "[auto]")[0]) z.start() began = time.monotonic() z
-                                                                 .click(SEND_BUTTON)
-#The dialog answers no message while it waits : look only after.
-                                                                     time.sleep(34) box =
-    z.msgbox(timeout = 15)
+        z.place("Zeltrand.ini", AUTOMATIC_INI.split(b"[auto]")[0])
+        z.start()
+        began = time.monotonic()
+        z.click(SEND_BUTTON)
+        # The dialog answers no message while it waits: look only after.
+        time.sleep(34)
+        box = z.msgbox(timeout=15)
         print("the message came %.1f s after the click" % (time.monotonic() - began))
-            expect_equal(box.text, "recv err. WSAGetLastError=10060",
-                         "message") z.answer("IDOK") z.no_msgbox(within = 1) finally
-    : listener.close() z.click(EXIT_BUTTON)
-          expect_equal(z.wait_exit(), 0, "exit code of a run that was not automatic")
+        expect_equal(box.text, "recv err. WSAGetLastError=10060", "message")
+        z.answer("IDOK")
+        z.no_msgbox(within=1)
+    finally:
+        listener.close()
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code of a run that was not automatic")

@@ -26,7 +26,7 @@ RECORD_BUTTON = 24
 IMPORT_BUTTON = 25
 EXIT_BUTTON = 27
 CPU_FIELD = 3
-#The save - file dialog's controls.
+# The save-file dialog's controls.
 FOLDER_COMBO = 0x471
 FILE_NAME_COMBO = 0x47C
 FILE_TYPE_COMBO = 0x470
@@ -40,7 +40,7 @@ KEPT = "\nこの記録は保存しておき、次回の記録時に追加しま�
 EMPTY_CLIPBOARD = ("ｸﾘｯﾌﾟﾎﾞｰﾄﾞは空です。\n"
                    "Zeltrand情報をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰしてから実行して下さい。")
 PCS_AT_ONCE = 20
-#One record is one column per text, every column quoted with its comma.
+# One record is one column per text, every column quoted with its comma.
 RECORD_LINE = re.compile(rb'^(?:"[^"\n]*",)+$')
 
 
@@ -162,81 +162,105 @@ class Holder:
         """Lets the file go and waits until the helper has closed it."""
         self.release()
         try:
-            self
-  .process.wait(timeout = 10) except subprocess.TimeoutExpired
-      : self.process.kill() self.process
-            .wait() raise CaseFailure("the helper did not let the file go") from None
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            raise CaseFailure("the helper did not let the file go") from None
 
-        def case_record_on_an_empty_file_writes_the_header_and_the_line(z)
-      : started(z) z.settext(PC_NAME_EDIT, '会計課 "7号機", 2F') expected =
-      fixture("header.csv") + shown_line(z) z.click(RECORD_BUTTON) written = wait_for_lines(
-          default_record_file(z), 2) expect_equal(written, expected, "the new record file")
-#A CSV reader takes every column back as the text that went in.
-          rows =
-              list(csv.reader(io.StringIO(written.decode("cp932"), newline = ""))) expect_equal(
-                  rows[1], shown_texts(z) + [""],
-                  "the record as a CSV reader reads it") z.no_msgbox(within =
-                                                                         0.5) z.click(EXIT_BUTTON)
-                  expect_equal(z.wait_exit(), 0, "exit code")
 
-                      def case_record_a_second_time_adds_only_a_line(z)
-      : started(z) line = shown_line(z) path =
-                  default_record_file(z) z.click(RECORD_BUTTON) wait_for_lines(path, 2) z
-                      .click(RECORD_BUTTON)
-                          expect_equal(wait_for_lines(path, 3), fixture("header.csv") + line + line,
-                                       "the record file") z.click(EXIT_BUTTON)
-                              expect_equal(z.wait_exit(), 0, "exit code")
+def case_record_on_an_empty_file_writes_the_header_and_the_line(z):
+    started(z)
+    z.settext(PC_NAME_EDIT, '会計課 "7号機", 2F')
+    expected = fixture("header.csv") + shown_line(z)
+    z.click(RECORD_BUTTON)
+    written = wait_for_lines(default_record_file(z), 2)
+    expect_equal(written, expected, "the new record file")
+    # A CSV reader takes every column back as the text that went in.
+    rows = list(csv.reader(io.StringIO(written.decode("cp932"), newline="")))
+    expect_equal(rows[1], shown_texts(z) + [""], "the record as a CSV reader reads it")
+    z.no_msgbox(within=0.5)
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
 
-                                  def case_record_after_a_torn_line_starts_a_line_of_its_own(z)
-      :
-#The last writer died in the middle of its line.
-        torn = fixture("header.csv") + b '"PC-9","2003.01.20 09:1' path =
-                   z.place("Zeltrand.csv", torn) started(z) line =
-                       shown_line(z) z
-                           .click(RECORD_BUTTON)
-                               expect_equal(wait_for_lines(path, 3), torn + b "\n" + line,
-                                            "the record file") z.click(EXIT_BUTTON)
-                                   expect_equal(z.wait_exit(), 0, "exit code")
 
-                                       def case_record_waits_out_a_file_held_for_three_seconds(z)
-      : started(z) path = default_record_file(z) expected =
-                           fixture("header.csv") + shown_line(z) holder =
-                               Holder(z, path, hold_ms = 3000) try : z
-    .click(RECORD_BUTTON)
+def case_record_a_second_time_adds_only_a_line(z):
+    started(z)
+    line = shown_line(z)
+    path = default_record_file(z)
+    z.click(RECORD_BUTTON)
+    wait_for_lines(path, 2)
+    z.click(RECORD_BUTTON)
+    expect_equal(wait_for_lines(path, 3), fixture("header.csv") + line + line, "the record file")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
 
-            def start_the_three_seconds(title)
-        : if title
-        == WAITING + "5" : holder.release()
 
-                               seen =
-        watch_countdown(z, start_the_three_seconds)
-            print("notice after the press: " + timeline(seen))
-                expect_equal(countdown_of(seen), "543", "countdown")
-                    expect(holder.released(), "the line came before the helper let go")
-                        expect_equal(wait_for_lines(path, 2), expected, "the record file") finally
-        : holder.stop() z.no_msgbox(within = 0.5) z.click(EXIT_BUTTON)
-              expect_equal(z.wait_exit(), 0, "exit code")
+def case_record_after_a_torn_line_starts_a_line_of_its_own(z):
+    # The last writer died in the middle of its line.
+    torn = fixture("header.csv") + b'"PC-9","2003.01.20 09:1'
+    path = z.place("Zeltrand.csv", torn)
+    started(z)
+    line = shown_line(z)
+    z.click(RECORD_BUTTON)
+    expect_equal(wait_for_lines(path, 3), torn + b"\n" + line, "the record file")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
 
-                  def case_record_gives_up_on_a_file_held_for_good_keeps_the_line_and_says_so(z)
-        : started(z) path = default_record_file(z) holder =
-            Holder(z, path) try : z
-      .click(RECORD_BUTTON) seen = watch_countdown(z) print("notice after the press: " +
-                                                            timeline(seen))
-          expect_equal(countdown_of(seen), "54321", "countdown") box =
-              z.msgbox(timeout = 5) expect_equal(box.caption, TITLE, "caption")
-                  expect_equal(box.text,
-                               "取得情報記録ﾌｧｲﾙに記録できませんでした!\nﾌｧｲﾙが他で使用中です。\n" +
-                                   z.text(RECORD_PATH_EDIT) + KEPT,
-                               "message") expect_equal(path.read_bytes(), b "", "the record file")
-                      expect_equal(kept_lines(z, path), [shown_line(z)],
-                                   "the kept line") z.answer("IDOK") finally
-          : holder.stop() expect(z.running(), "the program ended") z.click(EXIT_BUTTON)
-                expect_equal(z.wait_exit(), 2, "exit code with the record kept")
 
-                    def case_record_unattended_on_a_file_held_for_good_keeps_it_for_the_next_run(z)
-          : path = default_record_file(z) z.place("Zeltrand.ini",
-                                                  b "[auto]\r\nRec=1\r\nEnd=1\r\n") holder =
-                  Holder(z, path) try : began = time.monotonic()
+def case_record_waits_out_a_file_held_for_three_seconds(z):
+    started(z)
+    path = default_record_file(z)
+    expected = fixture("header.csv") + shown_line(z)
+    holder = Holder(z, path, hold_ms=3000)
+    try:
+        z.click(RECORD_BUTTON)
+
+        def start_the_three_seconds(title):
+            if title == WAITING + "5":
+                holder.release()
+
+        seen = watch_countdown(z, start_the_three_seconds)
+        print("notice after the press: " + timeline(seen))
+        expect_equal(countdown_of(seen), "543", "countdown")
+        expect(holder.released(), "the line came before the helper let go")
+        expect_equal(wait_for_lines(path, 2), expected, "the record file")
+    finally:
+        holder.stop()
+    z.no_msgbox(within=0.5)
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
+
+
+def case_record_gives_up_on_a_file_held_for_good_keeps_the_line_and_says_so(z):
+    started(z)
+    path = default_record_file(z)
+    holder = Holder(z, path)
+    try:
+        z.click(RECORD_BUTTON)
+        seen = watch_countdown(z)
+        print("notice after the press: " + timeline(seen))
+        expect_equal(countdown_of(seen), "54321", "countdown")
+        box = z.msgbox(timeout=5)
+        expect_equal(box.caption, TITLE, "caption")
+        expect_equal(box.text, "取得情報記録ﾌｧｲﾙに記録できませんでした!\nﾌｧｲﾙが他で使用中です。\n"
+                     + z.text(RECORD_PATH_EDIT) + KEPT, "message")
+        expect_equal(path.read_bytes(), b"", "the record file")
+        expect_equal(kept_lines(z, path), [shown_line(z)], "the kept line")
+        z.answer("IDOK")
+    finally:
+        holder.stop()
+    expect(z.running(), "the program ended")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 2, "exit code with the record kept")
+
+
+def case_record_unattended_on_a_file_held_for_good_keeps_it_for_the_next_run(z):
+    path = default_record_file(z)
+    z.place("Zeltrand.ini", b"[auto]\r\nRec=1\r\nEnd=1\r\n")
+    holder = Holder(z, path)
+    try:
+        began = time.monotonic()
         z.start()
         expect_equal(z.wait_exit(timeout=20), 2, "exit code with the record kept")
         print("gave up and ended %.1f s after the start" % (time.monotonic() - began))
@@ -287,7 +311,7 @@ def run_pcs(z, shared, all_waiting=None):
                                     stderr=subprocess.STDOUT)
 
     def start_again_what_wine_ended():
-#The program itself always ends with 0.
+        # The program itself always ends with 0.
         for n, process in enumerate(processes):
             if n not in restarted and ended_silently_by_wine(process,
                                                              folders[n] / "zeltrand.out"):
@@ -314,7 +338,7 @@ def run_pcs(z, shared, all_waiting=None):
                 process.kill()
             process.wait()
     expect_equal([p.returncode for p in processes], [0] * PCS_AT_ONCE, "exit codes")
-#The windows of an ended program may outlive its process for a moment.
+    # The windows of an ended program may outlive its process for a moment.
     wait_until(lambda: not any(w.exe.lower() in exes for w in z.windows()), 10,
                "the windows of the ended programs to go")
     return elapsed, lowest
@@ -337,7 +361,7 @@ def expect_one_header_and_whole_records(shared):
 
 
 def report(what, elapsed, lowest):
-#A notice that got down to n means 7 - n attempts; no notice, one.
+    # A notice that got down to n means 7 - n attempts; no notice, one.
     attempts = PCS_AT_ONCE + sum(6 - n for n in lowest.values())
     print("%s: %d programs, %d attempts (%d waited), the last ended %.1f s after the start"
           % (what, PCS_AT_ONCE, attempts, len(lowest), elapsed))
@@ -352,14 +376,13 @@ def case_record_from_many_pcs_at_once_into_one_new_file(z):
 
 
 def case_record_from_many_pcs_that_all_wait_for_one_new_file(z):
-#Another PC holds the new, still empty file until every program waits
-#for it : then all of them retry in the same few seconds.
+    # Another PC holds the new, still empty file until every program waits
+    # for it: then all of them retry in the same few seconds.
     shared = z.folder / "share" / "Zeltrand.csv"
     shared.parent.mkdir()
     holder = Holder(z, shared)
     try:
-        elapsed, lowest
-    = run_pcs(z, shared, all_waiting=holder.release)
+        elapsed, lowest = run_pcs(z, shared, all_waiting=holder.release)
     finally:
         holder.stop()
     expect_equal(len(lowest), PCS_AT_ONCE, "programs that waited")
@@ -372,8 +395,8 @@ def save_dialog(z):
     and its controls by id."""
     box = z.msgbox(timeout=10)
     expect_equal(box.caption, "Zeltrand管理ファイル", "save dialog title")
-    return box.hwnd, {c.id: c for c in z.controls(box.hwnd)
-    }
+    return box.hwnd, {c.id: c for c in z.controls(box.hwnd)}
+
 
 def close_save_dialog(z, hwnd, button):
     z.driver.run("click", hwnd, button)
@@ -382,7 +405,7 @@ def close_save_dialog(z, hwnd, button):
 
 def case_browse_puts_the_chosen_file_into_the_path_edit(z):
     started(z)
-#The dialog starts from the default file, not from what the edit shows.
+    # The dialog starts from the default file, not from what the edit shows.
     z.settext(RECORD_PATH_EDIT, "Z:\\typed.csv")
     z.click(BROWSE_BUTTON)
     hwnd, controls = save_dialog(z)
@@ -442,17 +465,18 @@ def case_import_into_a_busy_file_says_so_and_keeps_the_clipboard(z):
     path = default_record_file(z)
     holder = Holder(z, path)
     try:
-        z
-.clip_set(mailed_text()) z.click(IMPORT_BUTTON) box =
-    z.msgbox() expect_equal(box.text,
-                            "取得情報記録ﾌｧｲﾙに取り込めませんでした!\nﾌｧｲﾙが他で使用中です。\n" +
-                                z.text(RECORD_PATH_EDIT) + "\nｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容はそのままです。",
-                            "message") z
-        .answer("IDOK") expect_equal(z.clip_get(), mailed_text(), "the clipboard")
-            expect_equal(path.read_bytes(), b "", "the record file") finally
-    : holder.stop() z.click(IMPORT_BUTTON) expected =
-        fixture("header.csv") +
-        fixture("worked_example_imported.csv")
-            expect_equal(wait_for_lines(path, 2), expected,
-                         "the record file once it is free") z.click(EXIT_BUTTON)
-                expect_equal(z.wait_exit(), 0, "exit code")
+        z.clip_set(mailed_text())
+        z.click(IMPORT_BUTTON)
+        box = z.msgbox()
+        expect_equal(box.text, "取得情報記録ﾌｧｲﾙに取り込めませんでした!\nﾌｧｲﾙが他で使用中です。\n"
+                     + z.text(RECORD_PATH_EDIT) + "\nｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容はそのままです。", "message")
+        z.answer("IDOK")
+        expect_equal(z.clip_get(), mailed_text(), "the clipboard")
+        expect_equal(path.read_bytes(), b"", "the record file")
+    finally:
+        holder.stop()
+    z.click(IMPORT_BUTTON)
+    expected = fixture("header.csv") + fixture("worked_example_imported.csv")
+    expect_equal(wait_for_lines(path, 2), expected, "the record file once it is free")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")

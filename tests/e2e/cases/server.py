@@ -1,7 +1,6 @@
-""
-    "記録 to the inventory server: a real OCS Inventory NG server on
-    127.0.0.1(scripts / ocs - server.sh installs and starts it),
-    checked in its database; and zeltrand-summary --ocs bringing a record file's PCs in."""
+"""記録 to the inventory server: a real OCS Inventory NG server on
+127.0.0.1 (scripts/ocs-server.sh installs and starts it), checked in its
+database; and zeltrand-summary --ocs bringing a record file's PCs in."""
 
 import os
 import pwd
@@ -56,11 +55,11 @@ def expect_computer_of(record):
                       "ON n.ID = s.NAME_ID WHERE s.HARDWARE_ID = %s" % rows[0][0])
     expect_equal(sorted(p[0] for p in programs), sorted(p for p in record[20:] if p),
                  "the software rows")
-#A record without a printer sends none : the server keeps what it has.
+    # A record without a printer sends none: the server keeps what it has.
     if record[14] != "未設定":
         expect_equal(server("sql", "SELECT NAME, PORT FROM printers"), [record[14].split(",  ")],
                      "the printer rows")
-#An automatic run has no PC名 : the server gives its own "no tag".
+    # An automatic run has no PC名: the server gives its own "no tag".
     expect_equal(server("sql", "SELECT TAG FROM accountinfo"), [["NA"]], "the TAG")
     return rows[0][0]
 
@@ -69,7 +68,7 @@ def case_server_gets_the_pc_from_an_automatic_run_and_the_next_run_updates_it(z)
     server("start")
     server("reset")
     z.place("Zeltrand.ini", INI)
-#Programs with Japanese names(one twice), and a printer.
+    # Programs with Japanese names (one twice), and a printer.
     with Imported(z, "uninstall_views.reg"), Imported(z, "printer.reg", shared_keys=(PRINTER_KEY,)):
         expect_equal(run_automatically(z), 0, "exit code of the first run")
         first = expect_computer_of(last_record(z))

@@ -110,7 +110,7 @@ def case_settings_fill_the_dialog_and_survive_the_exit(z):
                             b"MyMailServerIP=127.0.0.1\r\n[file]\r\n"
                             b"RecFile=Z:\\tmp\\inventory.csv\r\n[auto]\r\nStart=0\r\nMail=x\r\n")
     z.start()
-#The automatic mail finds no server listening.
+    # The automatic mail finds no server listening.
     expect_equal(z.msgbox(timeout=10).text, "connect err. WSAGetLastError=10061", "mail message")
     z.answer("IDOK")
     expect_equal(z.text(RECIPIENT_EDIT), "boss@example.jp", "recipient")
@@ -162,7 +162,7 @@ class ReadOnlyFolder:
 
     def __exit__(self, *exc):
         self.z.kill()
-#Lazily : a Wine process that outlives the failed case may still sit in it.
+        # Lazily: a Wine process that outlives the failed case may still sit in it.
         subprocess.run(["umount", "--lazy", str(self.mount)], check=False)
 
 
@@ -184,7 +184,7 @@ def case_unwritable_settings_ask_before_ending_without_saving(z):
         z.answer("IDNO")
         expect(z.running(), "the program ended after No")
         expect_equal(z.text(RECORD_EDIT), "keep.csv", "dialog still there")
-#自動終了 ticked before the No : the user's 記録 still does not end it.
+        # 自動終了 ticked before the No: the user's 記録 still does not end it.
         record_file = z.folder / "elsewhere.csv"
         z.settext(RECORD_EDIT, windows_path(record_file))
         z.click(RECORD_BUTTON)

@@ -20,7 +20,7 @@ def case_summary_of_two_automatic_runs_writes_and_opens_the_page(z):
     z.place("Zeltrand.ini", UNATTENDED)
     unattended_run(z)
     unattended_run(z)
-#The page goes to whatever opens.html pages : here, a note of its path.
+    # The page goes to whatever opens .html pages: here, a note of its path.
     opened = z.folder / "opened.txt"
     for key, value in ((r"HKCU\Software\Classes\.html", "ZeltrandCasePage"),
                        (r"HKCU\Software\Classes\ZeltrandCasePage\shell\open\command",
@@ -29,7 +29,7 @@ def case_summary_of_two_automatic_runs_writes_and_opens_the_page(z):
     result = subprocess.run(["wine", "Zeltrand.exe", "/summary"], cwd=z.app_dir,
                             env=z.session.env, stdin=subprocess.DEVNULL, capture_output=True,
                             timeout=60)
-#A failure would show a message box and wait for it : no dialog, no box.
+    # A failure would show a message box and wait for it: no dialog, no box.
     expect_equal(result.returncode, 0, "exit code of /summary")
     page = (z.app_dir / "Zeltrand.html").read_text("utf-8")
     expect(re.search(r"<dt>記録数</dt><dd>2 件</dd>", page), "two records in the head")
