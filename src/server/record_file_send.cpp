@@ -6,34 +6,53 @@
 
 namespace zeltrand::server {
 
-namespace {
-
-constexpr std::string_view kNotTried = "送信を中止しました (ｻｰﾊﾞが応答しません)";
-constexpr std::string_view kNoName = "ｺﾝﾋﾟｭｰﾀ名がありません";
-
-}  // namespace
-
-RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
-                              TextConverter& text, Compressor compress, Inflater inflate) {
+std::vector<summary::Record> LatestRecords(summary::ByteSource& source) {
   summary::RecordReader reader(source);
   summary::Inventory inventory(/*track_changes=*/false);
   while (const summary::Record* record = reader.Next()) inventory.Add(*record);
+  std::vector<summary::Record> latest;
+  latest.reserve(inventory.pcs().size());
+  for (const summary::Pc& pc : inventory.pcs()) latest.push_back(pc.latest);
+  return latest;
+}
+
+Delivery SendLatest(const summary::Record& latest, const std::string& url, Http& http,
+                    TextConverter& text, Compressor compress, Inflater inflate) {
+  const std::optional<std::string> xml = InventoryXml(latest.columns, text);
+  if (!xml) return {"ｺﾝﾋﾟｭｰﾀ名がありません"};
+  return PostInventory(http, url, *xml, compress, inflate);
+}
+
+Delivery NotTried() {
+  return {"送信を中止しました (ｻｰﾊﾞが応答しません)", true};
+}
+
+RecordFileSend Tally(const std::vector<summary::Record>& pcs,
+                     const std::vector<Delivery>& deliveries) {
   RecordFileSend result;
-  bool server_away = false;
-  for (const summary::Pc& pc : inventory.pcs()) {
-    ++result.pcs;
-    const std::string name(pc.latest[summary::column::kComputer]);
-    const std::optional<std::string> xml = InventoryXml(pc.latest.columns, text);
-    Delivery delivery{std::string(server_away ? kNotTried : kNoName)};
-    if (xml && !server_away) delivery = PostInventory(http, url, *xml, compress, inflate);
-    if (delivery.problem.empty()) {
+  result.pcs = pcs.size();
+  for (std::size_t i = 0; i < pcs.size() && i < deliveries.size(); ++i) {
+    if (deliveries[i].problem.empty()) {
       ++result.sent;
-      continue;
+    } else {
+      result.failed.push_back(std::string(pcs[i][summary::column::kComputer]) + ": " +
+                              deliveries[i].problem);
     }
-    server_away = server_away || delivery.no_answer;
-    result.failed.push_back(name + ": " + delivery.problem);
   }
   return result;
+}
+
+RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
+                              TextConverter& text, Compressor compress, Inflater inflate) {
+  const std::vector<summary::Record> pcs = LatestRecords(source);
+  std::vector<Delivery> deliveries;
+  bool server_away = false;
+  for (const summary::Record& pc : pcs) {
+    deliveries.push_back(server_away ? NotTried()
+                                     : SendLatest(pc, url, http, text, compress, inflate));
+    server_away = deliveries.back().no_answer;
+  }
+  return Tally(pcs, deliveries);
 }
 
 std::string SendReportText(const RecordFileSend& result) {
