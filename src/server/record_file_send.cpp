@@ -6,6 +6,8 @@
 
 namespace zeltrand::server {
 
+namespace {
+
 std::vector<summary::Record> LatestRecords(summary::ByteSource& source) {
   summary::RecordReader reader(source);
   summary::Inventory inventory(/*track_changes=*/false);
@@ -41,6 +43,8 @@ RecordFileSend Tally(const std::vector<summary::Record>& pcs,
   }
   return result;
 }
+
+}  // namespace
 
 RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
                               TextConverter& text, Compressor compress, Inflater inflate) {

@@ -23,21 +23,7 @@ struct RecordFileSend {
   std::vector<std::string> failed;  // "<computer name>: <why>", code page 932
 };
 
-// The latest record of each PC, in the order of their first records.
-std::vector<summary::Record> LatestRecords(summary::ByteSource& source);
-
-// One PC's inventory posted.
-Delivery SendLatest(const summary::Record& latest, const std::string& url, Http& http,
-                    TextConverter& text, Compressor compress, Inflater inflate);
-
-// What no server answering leaves to the PCs not tried.
-Delivery NotTried();
-
-// The count of the deliveries of `pcs`, in their order.
-RecordFileSend Tally(const std::vector<summary::Record>& pcs,
-                     const std::vector<Delivery>& deliveries);
-
-// All of it, one PC after the other.
+// One PC after the other, in the order of their first records.
 RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
                               TextConverter& text, Compressor compress, Inflater inflate);
 
