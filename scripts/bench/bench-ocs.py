@@ -71,12 +71,15 @@ def timed(name, command, pcs):
     began = time.monotonic()
     result = subprocess.run(command, capture_output=True, text=True)
     seconds = time.monotonic() - began
-    if result.returncode != 0 or computers() != pcs:
-        sys.exit("%s failed (%d, %d computers): %s" % (name, result.returncode, computers(),
-                                                        result.stderr[-2000:]))
-    print("%-28s %4d inventories in %6.1f s: %6.1f a second" % (name, pcs, seconds,
-                                                                  pcs / seconds), flush=True)
-    return pcs / seconds
+    stored = computers()
+    # The server fails a request now and then (mod_perl: "can't find
+    # ANONSUB's entry"); the rate counts what it stored.
+    note = "" if stored == pcs else " (%d not stored, exit code %d)" % (pcs - stored,
+                                                                       result.returncode)
+    print("%-28s %4d computers in %6.1f s: %6.1f a second%s" % (name, stored, seconds,
+                                                                  stored / seconds, note),
+          flush=True)
+    return stored / seconds
 
 
 def main():

@@ -3,26 +3,16 @@
 #include <array>
 
 #include "summary/inventory.h"
+#include "summary/summary_page.h"
 
 namespace zeltrand::server {
 
 namespace {
 
-// Columns of a record, counted from 0.
-constexpr std::size_t kPcNameColumn = 0;
-constexpr std::size_t kTimeColumn = 1;
-constexpr std::size_t kWindowsColumn = 3;
-constexpr std::size_t kCpuColumn = 4;
-constexpr std::size_t kMemoryColumn = 5;
-constexpr std::size_t kDiskColumn = 6;
-constexpr std::size_t kUserColumn = 9;
-constexpr std::size_t kComputerColumn = 10;
-constexpr std::size_t kHostColumn = 11;
-constexpr std::size_t kIpColumn = 12;
-constexpr std::size_t kMacColumn = 13;
-constexpr std::size_t kPrinterColumn = 14;
-constexpr std::size_t kFirstProgramColumn = 20;
-constexpr std::size_t kUserColumns = 5;  // always five, filled or not
+// Columns of a record, counted from 0, as the record file's reader has them.
+using namespace summary::column;
+constexpr std::size_t kHost = 11;
+constexpr std::size_t kUsers = kFirstProgram - kFirstUser;  // always five, filled or not
 
 // The first run of the program's own version: the date part of every id.
 constexpr std::string_view kDeviceIdTime = "-2003-01-17-00-00-00";
@@ -104,7 +94,7 @@ bool IsIpv4(std::string_view text) {
 // The address comes first in its field; the sender and mail server may
 // follow.
 std::string_view IpAddress(std::span<const std::string> columns) {
-  const std::string_view ip = Parts(Column(columns, kIpColumn))[0];
+  const std::string_view ip = Parts(Column(columns, kIp))[0];
   return IsIpv4(ip) ? ip : std::string_view();
 }
 
@@ -124,27 +114,11 @@ std::string_view MacAddress(std::string_view text) {
 // XML 1.0 has no place for control characters but tab and line breaks;
 // the record holds none of those either, so all become blanks.
 void AppendEscaped(std::string& xml, std::string_view utf8) {
-  for (const char c : utf8) {
-    switch (c) {
-      case '&':
-        xml += "&amp;";
-        break;
-      case '<':
-        xml += "&lt;";
-        break;
-      case '>':
-        xml += "&gt;";
-        break;
-      case '"':
-        xml += "&quot;";
-        break;
-      case '\'':
-        xml += "&apos;";
-        break;
-      default:
-        xml += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
-    }
+  std::string text(utf8);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   }
+  xml += summary::EscapeHtml(text);  // XML's own five, as HTML has them
 }
 
 class Document {
@@ -169,11 +143,11 @@ class Document {
 
 void AddHardware(Document& doc, std::span<const std::string> columns) {
   doc.Open("HARDWARE");
-  doc.Text("NAME", Column(columns, kComputerColumn));
-  doc.Text("USERID", Column(columns, kUserColumn));
+  doc.Text("NAME", Column(columns, kComputer));
+  doc.Text("USERID", Column(columns, kUser));
   // "Win10 10.0 19045, 22H2, 00330-80000-00000-AA123": the name, the
   // version and build, the feature update (or Plus!, IE), the product ID.
-  const std::vector<std::string_view> windows = Parts(Column(columns, kWindowsColumn));
+  const std::vector<std::string_view> windows = Parts(Column(columns, kWindows));
   const std::string_view head = windows[0];
   const std::size_t blank = head.find(' ');
   doc.Text("OSNAME", head.substr(0, blank));
@@ -183,7 +157,7 @@ void AddHardware(Document& doc, std::span<const std::string> columns) {
     doc.Text("WINPRODID", Trim(windows.back()));
   }
   // "Intel, Pentium-III, c800MHz, PSNは非ｻﾎﾟｰﾄまたは非許可".
-  const std::vector<std::string_view> cpu = Parts(Column(columns, kCpuColumn));
+  const std::vector<std::string_view> cpu = Parts(Column(columns, kCpu));
   std::string_view model;
   std::string_view mhz;
   if (cpu.size() >= 4) {
@@ -194,9 +168,9 @@ void AddHardware(Document& doc, std::span<const std::string> columns) {
   }
   doc.Text("PROCESSORT", model);
   doc.Text("PROCESSORS", mhz);
-  doc.Text("MEMORY", FreeAndTotal(Column(columns, kMemoryColumn), "MBytes")[1]);
+  doc.Text("MEMORY", FreeAndTotal(Column(columns, kMemory), "MBytes")[1]);
   doc.Text("IPADDR", IpAddress(columns));
-  doc.Text("LASTDATE", InventoryTime(Column(columns, kTimeColumn)));
+  doc.Text("LASTDATE", InventoryTime(Column(columns, kTime)));
   doc.Text("CHECKSUM", kChecksum);
   doc.Close("HARDWARE");
   if (cpu.size() >= 4) {
@@ -209,7 +183,7 @@ void AddHardware(Document& doc, std::span<const std::string> columns) {
 }
 
 void AddDevices(Document& doc, std::span<const std::string> columns) {
-  const auto disk = FreeAndTotal(Column(columns, kDiskColumn), "MByte");
+  const auto disk = FreeAndTotal(Column(columns, kDisk), "MByte");
   if (!disk[1].empty()) {
     doc.Open("DRIVES");
     doc.Text("FREE", disk[0]);
@@ -217,7 +191,7 @@ void AddDevices(Document& doc, std::span<const std::string> columns) {
     doc.Close("DRIVES");
   }
   const std::string_view ip = IpAddress(columns);
-  const std::string_view mac = MacAddress(Column(columns, kMacColumn));
+  const std::string_view mac = MacAddress(Column(columns, kMac));
   if (!ip.empty() || !mac.empty()) {
     doc.Open("NETWORKS");
     doc.Text("IPADDRESS", ip);
@@ -225,7 +199,7 @@ void AddDevices(Document& doc, std::span<const std::string> columns) {
     doc.Close("NETWORKS");
   }
   // "Office Printer,  LPT1:"
-  const std::string_view printer = Column(columns, kPrinterColumn);
+  const std::string_view printer = Column(columns, kPrinter);
   if (!printer.empty() && printer != kNoPrinter) {
     const std::size_t cut = printer.find(",  ");
     doc.Open("PRINTERS");
@@ -233,7 +207,7 @@ void AddDevices(Document& doc, std::span<const std::string> columns) {
     if (cut != printer.npos) doc.Text("PORT", printer.substr(cut + 3));
     doc.Close("PRINTERS");
   }
-  for (std::size_t i = kFirstProgramColumn; i < columns.size(); ++i) {
+  for (std::size_t i = kFirstProgram; i < columns.size(); ++i) {
     if (columns[i].empty()) continue;
     doc.Open("SOFTWARES");
     doc.Text("NAME", columns[i]);
@@ -247,7 +221,7 @@ std::vector<std::string> RecordColumns(std::string_view pc_name, const Collected
   std::vector<std::string> columns;
   columns.emplace_back(pc_name);
   columns.insert(columns.end(), info.item_values.begin(), info.item_values.end());
-  for (std::size_t i = 0; i < kUserColumns; ++i) {
+  for (std::size_t i = 0; i < kUsers; ++i) {
     columns.push_back(i < info.login_users.size() ? info.login_users[i] : std::string());
   }
   columns.insert(columns.end(), info.softs.begin(), info.softs.end());
@@ -256,8 +230,8 @@ std::vector<std::string> RecordColumns(std::string_view pc_name, const Collected
 
 // The computer name, or the host name where Windows gave none.
 std::optional<std::string> DeviceId(std::span<const std::string> columns, TextConverter& text) {
-  std::string_view name = Trim(Column(columns, kComputerColumn));
-  if (name.empty()) name = Trim(Column(columns, kHostColumn));
+  std::string_view name = Trim(Column(columns, kComputer));
+  if (name.empty()) name = Trim(Column(columns, kHost));
   if (name.empty()) return std::nullopt;
   std::string id;
   AppendEscaped(id, text.Utf8FromCp932(summary::PcKey(name)));
@@ -273,10 +247,10 @@ std::optional<std::string> InventoryXml(std::span<const std::string> columns, Te
   doc.Open("CONTENT");
   AddHardware(doc, columns);
   AddDevices(doc, columns);
-  if (!Column(columns, kPcNameColumn).empty()) {
+  if (!Column(columns, kPcName).empty()) {
     doc.Open("ACCOUNTINFO");
     doc.Text("KEYNAME", "TAG");
-    doc.Text("KEYVALUE", Column(columns, kPcNameColumn));
+    doc.Text("KEYVALUE", Column(columns, kPcName));
     doc.Close("ACCOUNTINFO");
   }
   doc.Close("CONTENT");

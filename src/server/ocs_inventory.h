@@ -46,6 +46,9 @@ std::vector<std::string> RecordColumns(std::string_view pc_name, const Collected
 // Nothing when the record names no computer.
 std::optional<std::string> DeviceId(std::span<const std::string> columns, TextConverter& text);
 
+// Why a record without a computer name cannot go.
+inline constexpr std::string_view kNoComputerName = "ｺﾝﾋﾟｭｰﾀ名がありません";
+
 // The inventory document; nothing when the record names no computer.
 std::optional<std::string> InventoryXml(std::span<const std::string> columns, TextConverter& text);
 

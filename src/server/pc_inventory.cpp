@@ -13,7 +13,6 @@ namespace {
 constexpr std::string_view kNotSent = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!";
 constexpr std::string_view kKept = "\nこの情報は保存しておき、次回の記録時に送信します。";
 constexpr std::string_view kNotKept = "\nこの情報は保存もできませんでした。";
-constexpr std::string_view kNoComputerName = "ｺﾝﾋﾟｭｰﾀ名がありません";
 
 std::string Post(Services& services, const std::string& url, std::string_view xml) {
   return PostInventory(services.http, url, xml, StoredZlib, nullptr).problem;
@@ -26,6 +25,9 @@ std::string Deliver(Services& services, const std::string& url, const std::strin
   std::string kept = pending.For(url);
   if (!kept.empty()) {
     kept.pop_back();  // its LF
+    // One is kept for a server; should two runs at once have kept one each,
+    // the later is the newer.
+    kept.erase(0, kept.find_last_of('\n') + 1);
     if (std::string problem = Post(services, url, kept); !problem.empty()) return problem;
     pending.Drop(url);
   }

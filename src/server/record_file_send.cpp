@@ -21,7 +21,7 @@ std::vector<summary::Record> LatestRecords(summary::ByteSource& source) {
 Delivery SendLatest(const summary::Record& latest, const std::string& url, Http& http,
                     TextConverter& text, Compressor compress, Inflater inflate) {
   const std::optional<std::string> xml = InventoryXml(latest.columns, text);
-  if (!xml) return {"ｺﾝﾋﾟｭｰﾀ名がありません"};
+  if (!xml) return {std::string(kNoComputerName)};
   return PostInventory(http, url, *xml, compress, inflate);
 }
 

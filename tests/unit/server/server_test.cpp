@@ -6,6 +6,7 @@
 #include "server/ocs_inventory.h"
 #include "server/pc_inventory.h"
 #include "server/record_file_send.h"
+#include "settings/settings_file.h"
 #include "support/fake_services.h"
 #include "support/fake_window.h"
 #include "unit/record/record_fixtures.h"
@@ -66,7 +67,7 @@ TEST_P(InventoryFields, AreEscapedConvertedOrLeftOut) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, InventoryFields,
     ::testing::Values(
-        FieldCase{8, "a&b<c>d\"e'f", "<USERID>a&amp;b&lt;c&gt;d&quot;e&apos;f</USERID>"},
+        FieldCase{8, "a&b<c>d\"e'f", "<USERID>a&amp;b&lt;c&gt;d&quot;e&#39;f</USERID>"},
         FieldCase{8,
                   "ab\x01"
                   "c",
@@ -210,6 +211,15 @@ TEST_F(RecordToServer, SaysSoInAMessageWhenSomeoneIsThere) {
   EXPECT_EQ(window.messages[0].text,
             "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!\nｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n" +
                 std::string(kUrl) + "\nこの情報は保存しておき、次回の記録時に送信します。");
+}
+
+TEST(ServerSetting, IsWrittenAfterTheThirteenLinesOnlyWhereSet) {
+  Settings s{"a@b", "mail", "c@d", "x.csv"};
+  const std::string without = FormatSettingsFile(s, AutoFlags{});
+  s.server_url = "https://inv.example/ocsinventory";
+  EXPECT_EQ(FormatSettingsFile(s, AutoFlags{}),
+            without + "\r\n[server]\r\nUrl=https://inv.example/ocsinventory\r\n");
+  EXPECT_EQ(without.find("[server]"), std::string::npos);
 }
 
 class StringSource : public summary::ByteSource {
