@@ -63,7 +63,7 @@ std::array<std::string_view, 2> FreeAndTotal(std::string_view text, std::string_
 
 // "r3192MHz" (what Windows recorded) or "c800MHz" (measured) → "3192".
 std::string_view Megahertz(std::string_view text) {
-  if (text.size() < 2 || (text[0] != 'r' && text[0] != 'c') || !text.ends_with("MHz")) return {};
+  if (text.size() < 5 || (text[0] != 'r' && text[0] != 'c') || !text.ends_with("MHz")) return {};
   const std::string_view number = text.substr(1, text.size() - 4);
   return IsNumber(number) ? number : std::string_view();
 }
