@@ -60,13 +60,13 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::RestrictDllSearch();  // before anything loads a DLL of its own
+  // The shell (ShellExecute, the shortcut object) wants COM on this thread,
+  // in a single-threaded apartment, for as long as the program runs.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   if (win32::IsSummaryCommand(GetCommandLineW())) {
     return win32::RunSummaryCommand(GetCommandLineW());  // no dialog
   }
   if (win32::IsOcsCommand(GetCommandLineW())) return win32::RunOcsCommand(GetCommandLineW());
-  // The shell (ShellExecute, the shortcut object) wants COM on this thread,
-  // in a single-threaded apartment, for as long as the program runs.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));
   return program.state.exit_code;
