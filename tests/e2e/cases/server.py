@@ -8,13 +8,15 @@ import re
 import subprocess
 from pathlib import Path
 
-from cases.mail import run_automatically
+from cases.mail import EXIT_BUTTON, run_automatically
+from cases.record import PC_NAME_EDIT, started
 from registry_fixtures import Imported
 from wine_session import windows_path
-from zeltrand_e2e import CaseFailure, expect, expect_equal
+from zeltrand_e2e import CaseFailure, expect, expect_equal, wait_until
 
 ROOT = Path(__file__).resolve().parents[3]
 URL = "http://127.0.0.1/ocsinventory"
+RECORD_BUTTON = 24
 PRINTER_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows"
 INI = b"[auto]\r\nRec=1\r\nEnd=1\r\n\r\n[server]\r\nUrl=" + URL.encode() + b"\r\n"
 COLUMN = re.compile(rb'"((?:[^"]|"")*)",')
@@ -139,3 +141,24 @@ def case_summary_ocs_brings_three_pcs_of_a_record_file_in(z):
                             ["KAIKEI07", "会計課7号機", "2003-01-23 08:00:00"],
                             ["SOUMU01", "総務課1号機", "2003-01-21 08:00:00"]],
                      "computers after the %s run" % run)
+
+
+def case_server_takes_pc_name_as_tag_and_a_record_by_hand_says_when_it_cannot(z):
+    server("start")
+    server("reset")
+    z.place("Zeltrand.ini", INI.replace(b"Rec=1\r\nEnd=1\r\n", b""))
+    started(z)
+    z.settext(PC_NAME_EDIT, '会計課 "7号機" <2F>')
+    z.click(RECORD_BUTTON)
+    tag = '会計課 "7号機" <2F>'
+    wait_until(lambda: server("sql", "SELECT TAG FROM accountinfo") == [[tag]], 20, "the TAG")
+    z.no_msgbox(within=0.5)
+    server("stop")
+    z.click(RECORD_BUTTON)
+    box = z.msgbox(timeout=40)
+    expect_equal(box.text, "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!\nｻｰﾊﾞに接続できません (err=12029)\n"
+                 + URL + "\nこの情報は保存しておき、次回の記録時に送信します。", "the message")
+    z.answer("IDOK")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 8, "exit code with the inventory kept")
+    server("start")
