@@ -43,13 +43,13 @@ await browser.close();
 
 
 def run(command):
-    """Wall seconds and peak resident megabytes of one run."""
+    """Wall seconds, processor seconds and peak resident megabytes of one run."""
     start = time.monotonic()
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
     if status != 0:
         sys.exit(f'{command[0]} failed: {status}')
-    return time.monotonic() - start, usage.ru_maxrss / 1024
+    return time.monotonic() - start, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
 
 
 def main():
@@ -68,12 +68,14 @@ def main():
                         '--pcs', str(args.pcs), '--records', str(args.records)], check=True)
     page = BUILD / 'summary.html'
     size = records.stat().st_size
-    ours, ours_mb = run([BUILD / 'zeltrand-summary', records, page])
-    theirs, theirs_mb = run([sys.executable, '-c', BASELINE, records])
+    ours, ours_cpu, ours_mb = run([BUILD / 'zeltrand-summary', records, page])
+    theirs, theirs_cpu, theirs_mb = run([sys.executable, '-c', BASELINE, records])
     print(f'record file: {args.pcs} PCs x {args.records} records, {size / 1e6:.0f} MB')
-    print(f'zeltrand-summary: {ours:.2f} s, peak {ours_mb:.0f} MB, page {page.stat().st_size / 1e6:.1f} MB')
-    print(f'python csv reader: {theirs:.2f} s, peak {theirs_mb:.0f} MB')
-    print(f'speed-up: {theirs / ours:.1f}x')
+    print(f'zeltrand-summary: {ours:.2f} s ({ours_cpu:.2f} s processor), peak {ours_mb:.0f} MB, '
+          f'page {page.stat().st_size / 1e6:.1f} MB')
+    print(f'python csv reader: {theirs:.2f} s ({theirs_cpu:.2f} s processor), '
+          f'peak {theirs_mb:.0f} MB')
+    print(f'speed-up: {theirs / ours:.1f}x wall, {theirs_cpu / ours_cpu:.1f}x processor')
     browser = ROOT / 'build/native/tests/browser'
     (browser / 'load.mjs').write_text(LOAD)
     load = subprocess.run(['node', browser / 'load.mjs', page], check=True, capture_output=True,

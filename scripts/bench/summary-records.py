@@ -25,7 +25,7 @@ def main():
     args = parser.parse_args()
     rng = random.Random(20)
     pool = [f'{rng.choice(["Office", "ｿﾌﾄ", "Viewer", "会計ｼｽﾃﾑ", "Driver"])} Tool {i} '
-            f'{rng.randint(1, 20)}.{rng.randint(0, 99)} (x64) Update Package' for i in range(3000)]
+            f'{rng.randint(1, 20)}.{rng.randint(0, 99)}' for i in range(3000)]
     pcs = []
     for i in range(args.pcs):
         programs = rng.sample(pool, rng.randint(100, 300))

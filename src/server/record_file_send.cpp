@@ -14,7 +14,7 @@ std::vector<summary::Record> LatestRecords(summary::ByteSource& source) {
   while (const summary::Record* record = reader.Next()) inventory.Add(*record);
   std::vector<summary::Record> latest;
   latest.reserve(inventory.pcs().size());
-  for (const summary::Pc& pc : inventory.pcs()) latest.push_back(pc.latest);
+  for (const summary::Pc& pc : inventory.pcs()) latest.push_back(pc.Latest());
   return latest;
 }
 

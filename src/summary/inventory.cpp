@@ -1,6 +1,7 @@
 #include "summary/inventory.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
 
 #include "core/cp932.h"
@@ -63,6 +64,13 @@ std::string UserList(std::span<const std::string> columns) {
   return list;
 }
 
+// As the record line quotes it: doubled quotes, a comma after each.
+void AppendColumn(std::string& text, std::string_view name) {
+  text += '"';
+  for (const char c : name) text.append(c == '"' ? 2 : 1, c);
+  text += "\",";
+}
+
 std::vector<std::string> SortedSet(std::span<const std::string> names) {
   std::vector<std::string> sorted(names.begin(), names.end());
   std::sort(sorted.begin(), sorted.end());
@@ -85,26 +93,30 @@ std::string PcKey(std::string_view computer_name) {
   return key;
 }
 
-Change Compare(std::span<const std::string> before, const Record& after) {
+Change Compare(std::span<const std::string> before, const Record& after, bool same_programs) {
   Change change;
   change.before_time = before[column::kTime];
   change.time = after[column::kTime];
   for (const ComparedField& field : kComparedFields) {
     const std::string_view old_text = before[field.column];
     const std::string_view new_text = after[field.column];
-    if (field.key(old_text) != field.key(new_text)) {
+    if (old_text != new_text && field.key(old_text) != field.key(new_text)) {
       change.fields.push_back({field.label, std::string(old_text), std::string(new_text)});
     }
   }
-  std::string old_users = UserList(before);
-  std::string new_users = UserList(after.columns);
-  if (old_users != new_users) {
+  const auto old_list =
+      before.subspan(column::kFirstUser, column::kFirstProgram - column::kFirstUser);
+  const auto new_list = after.Users();
+  std::string old_users;
+  std::string new_users;
+  if (!std::equal(old_list.begin(), old_list.end(), new_list.begin(), new_list.end()) &&
+      (old_users = UserList(before)) != (new_users = UserList(after.columns))) {
     change.fields.push_back({"ﾛｸﾞｲﾝ者", std::move(old_users), std::move(new_users)});
   }
   const auto old_programs = before.subspan(column::kFirstProgram);
   const auto new_programs = after.Programs();
-  if (!std::equal(old_programs.begin(), old_programs.end(), new_programs.begin(),
-                  new_programs.end())) {
+  if (!same_programs && !std::equal(old_programs.begin(), old_programs.end(), new_programs.begin(),
+                                    new_programs.end())) {
     const std::vector<std::string> old_set = SortedSet(old_programs);
     const std::vector<std::string> new_set = SortedSet(new_programs);
     std::set_difference(new_set.begin(), new_set.end(), old_set.begin(), old_set.end(),
@@ -113,6 +125,15 @@ Change Compare(std::span<const std::string> before, const Record& after) {
                         std::back_inserter(change.removed));
   }
   return change;
+}
+
+Record Pc::Latest() const {
+  if (!latest_is_last) return older_latest;
+  Record latest{last_line, last_fixed, {}};
+  std::vector<std::string> programs;
+  SplitColumns(last_programs, programs);
+  latest.columns.insert(latest.columns.end(), programs.begin(), programs.end());
+  return latest;
 }
 
 void Inventory::Add(const Record& record) {
@@ -129,24 +150,44 @@ void Inventory::Add(const Record& record) {
   const auto [at, inserted] = index_.try_emplace(key_, pcs_.size());
   if (inserted) pcs_.emplace_back();
   Pc& pc = pcs_[at->second];
-  if (pc.records == 0 || seconds >= pc.latest_seconds) {
-    pc.latest.line = record.line;
-    pc.latest.columns = record.columns;
+  const bool newest = pc.records == 0 || seconds >= pc.latest_seconds;
+  if (!newest && pc.latest_is_last) {
+    pc.older_latest = pc.Latest();  // seldom: a record kept back, added later
+    pc.latest_is_last = false;
+  }
+  if (newest) {
+    pc.latest_is_last = true;
     pc.latest_seconds = seconds;
   }
-  if (track_changes_) {
-    if (pc.records > 0) {
-      Change change = Compare(pc.last, record);
-      if (!change.empty()) {
-        pc.changes.push_back(std::move(change));
-        if (pc.changes.size() > Pc::kKeptChanges) {
-          pc.changes.pop_front();
-          ++pc.dropped_changes;
-        }
+  std::string_view programs = record.programs_text;
+  if (programs.empty() && !record.Programs().empty()) {
+    quoted_.clear();
+    for (const std::string& name : record.Programs()) AppendColumn(quoted_, name);
+    programs = quoted_;
+  }
+  if (track_changes_ && pc.records > 0) {
+    Change change;
+    if (programs == pc.last_programs) {
+      change = Compare(pc.last_fixed, record, true);
+    } else {
+      std::vector<std::string> old_programs;
+      SplitColumns(pc.last_programs, old_programs);
+      before_ = pc.last_fixed;
+      before_.insert(before_.end(), old_programs.begin(), old_programs.end());
+      change = Compare(before_, record);
+    }
+    if (!change.empty()) {
+      pc.changes.push_back(std::move(change));
+      if (pc.changes.size() > Pc::kKeptChanges) {
+        pc.changes.pop_front();
+        ++pc.dropped_changes;
       }
     }
-    pc.last = record.columns;
   }
+  pc.last_line = record.line;
+  pc.last_fixed.assign(record.columns.begin(),
+                       record.columns.begin() + static_cast<std::ptrdiff_t>(column::kFirstProgram));
+  pc.last_programs = programs;
   ++pc.records;
 }
 

@@ -39,17 +39,27 @@ struct Change {
 };
 
 // Compares the record `after` with `before`, the columns of the PC's record
-// before it: programs added and removed, and the Windows, CPU (its measured
-// speed aside), memory size, IP and MAC address, printer and user list.
-Change Compare(std::span<const std::string> before, const Record& after);
+// before it: programs added and removed (unless the caller knows them the
+// same), and the Windows, CPU (its measured speed aside), memory size, IP
+// and MAC address, printer and user list.
+Change Compare(std::span<const std::string> before, const Record& after,
+               bool same_programs = false);
 
 struct Pc {
   static constexpr std::size_t kKeptChanges = 50;
-  Record latest;  // the newest 情報取得時刻; of equal times, the later line
+  // The newest 情報取得時刻; of equal times, the later line.
+  Record Latest() const;
+
   std::int64_t latest_seconds = 0;
   std::uint64_t records = 0;
-  std::vector<std::string> last;  // the columns of its last line in the file
-  std::deque<Change> changes;     // oldest first: the newest kKeptChanges
+  // Its last line in the file: the columns before the programs, and the
+  // program columns as the line holds them, split only when asked.
+  std::uint64_t last_line = 0;
+  std::vector<std::string> last_fixed;
+  std::string last_programs;
+  bool latest_is_last = true;
+  Record older_latest;         // the latest when an older record followed it
+  std::deque<Change> changes;  // oldest first: the newest kKeptChanges
   std::uint64_t dropped_changes = 0;
 };
 
@@ -72,6 +82,8 @@ class Inventory {
   std::unordered_map<std::string, std::size_t> index_;
   std::vector<Pc> pcs_;
   std::string key_;
+  std::string quoted_;
+  std::vector<std::string> before_;
   std::int64_t oldest_ = -1;
   std::int64_t newest_ = -1;
   std::string oldest_time_;

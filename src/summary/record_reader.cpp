@@ -14,7 +14,7 @@ constexpr std::string_view kBadTime = "情報取得時刻が読めません";
 constexpr std::string_view kTimeLabel = "情報取得時刻";
 constexpr std::string_view kUptimeLabel = "Windows起動時間";
 
-constexpr std::size_t kChunk = std::size_t{1} << 20;
+constexpr std::size_t kChunk = std::size_t{1} << 16;  // grows for long lines
 
 // 記録's header names PC名 first; 取込's starts at the time.
 bool IsHeader(const std::vector<std::string>& columns) {
@@ -58,32 +58,41 @@ std::int64_t RecordSeconds(std::string_view time) {
   }
   return DaysFromCivil(number(0, 4), static_cast<unsigned>(month), static_cast<unsigned>(day)) *
              86400 +
-         hour * 3600 + minute * 60 + second;
+         std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
 }
 
 // A quoted column ends at a quote followed by a comma or the line's end; two
 // quotes are one; any other quote inside is taken as it stands, as lines
 // written before quotes were doubled hold them. (Such a line whose text
 // holds a quote followed by a comma splits that text in two: nothing tells
-// the comma from a column's.) Unquoted columns (取込's
-// header) run to the next comma. A comma at the very end closes the line.
-LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
-                   std::string_view& reason) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  columns.clear();
-  if (line.empty()) return LineKind::kBlank;
+// the comma from a column's.) Unquoted columns (取込's header) run to the
+// next comma. A comma at the very end closes the line. The texts of
+// `spare` are used again, so that a file of many lines does not allocate
+// one text per column.
+bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
+                  std::vector<std::string>& spare, std::string_view& programs) {
+  while (!columns.empty()) {
+    spare.push_back(std::move(columns.back()));
+    columns.pop_back();
+  }
+  programs = {};
   const std::size_t n = line.size();
   std::size_t i = 0;
-  while (true) {
-    std::string& text = columns.emplace_back();
+  while (i < n) {
+    if (columns.size() == column::kFirstProgram) programs = line.substr(i);
+    if (spare.empty()) {
+      columns.emplace_back();
+    } else {
+      columns.push_back(std::move(spare.back()));
+      spare.pop_back();
+      columns.back().clear();
+    }
+    std::string& text = columns.back();
     if (line[i] == '"') {
       ++i;
       while (true) {
         const void* quote = std::memchr(line.data() + i, '"', n - i);
-        if (quote == nullptr) {
-          reason = kUnclosedQuote;
-          return LineKind::kUnreadable;
-        }
+        if (quote == nullptr) return false;
         const auto at = static_cast<std::size_t>(static_cast<const char*>(quote) - line.data());
         text.append(line.substr(i, at - i));
         std::size_t run = 1;
@@ -103,8 +112,25 @@ LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
       text.append(line.substr(i, comma - i));
       i = comma;
     }
-    if (i >= n || ++i == n) break;
+    if (i < n && ++i == n) break;
   }
+  return true;
+}
+
+bool SplitColumns(std::string_view text, std::vector<std::string>& columns) {
+  std::vector<std::string> spare;
+  std::string_view programs;
+  return SplitColumns(text, columns, spare, programs);
+}
+
+namespace {
+
+LineKind Classify(bool split, const std::vector<std::string>& columns, std::string_view& reason) {
+  if (!split) {
+    reason = kUnclosedQuote;
+    return LineKind::kUnreadable;
+  }
+  if (columns.empty()) return LineKind::kBlank;
   if (IsHeader(columns)) return LineKind::kHeader;
   if (columns.size() < column::kFirstProgram) {
     reason = kTooFewColumns;
@@ -115,6 +141,17 @@ LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
     return LineKind::kUnreadable;
   }
   return LineKind::kRecord;
+}
+
+std::string_view WithoutCr(std::string_view line) {
+  return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+}
+
+}  // namespace
+
+LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
+                   std::string_view& reason) {
+  return Classify(SplitColumns(WithoutCr(line), columns), columns, reason);
 }
 
 bool RecordReader::NextLine(std::string_view& line) {
@@ -140,7 +177,9 @@ bool RecordReader::NextLine(std::string_view& line) {
     end_ -= start_;
     start_ = 0;
     scanned = end_;
-    if (buffer_.size() - end_ < kChunk) buffer_.resize(std::max(2 * buffer_.size(), end_ + kChunk));
+    if (buffer_.empty() || end_ > buffer_.size() / 2) {
+      buffer_.resize(std::max(2 * buffer_.size(), kChunk));
+    }
     const std::size_t got = source_.Read(buffer_.data() + end_, buffer_.size() - end_);
     end_ += got;
     at_end_ = got == 0;
@@ -151,7 +190,9 @@ const Record* RecordReader::Next() {
   std::string_view line;
   while (NextLine(line)) {
     std::string_view reason;
-    switch (ParseLine(line, record_.columns, reason)) {
+    const bool split =
+        SplitColumns(WithoutCr(line), record_.columns, spare_, record_.programs_text);
+    switch (Classify(split, record_.columns, reason)) {
       case LineKind::kRecord:
         record_.line = stats_.lines;
         ++stats_.records;

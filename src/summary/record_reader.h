@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/summary_io.h"
+
 namespace zeltrand::summary {
 
 // Columns of a record line, counted from 0.
@@ -34,18 +36,15 @@ inline constexpr std::size_t kFirstUser = 15;
 inline constexpr std::size_t kFirstProgram = 20;  // also the fewest columns of a record
 }  // namespace column
 
-// Where the bytes come from: fills `buffer` and says how many bytes it
-// put there; 0 at the end.
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  virtual std::size_t Read(char* buffer, std::size_t size) = 0;
-};
+using zeltrand::ByteSource;
 
 // One record, its texts code page 932 as in the file.
 struct Record {
   std::uint64_t line = 0;  // counted from 1
   std::vector<std::string> columns;
+  // The program columns as the line holds them, from the reader only: two
+  // records with the same bytes here have the same programs.
+  std::string_view programs_text;
 
   std::string_view operator[](std::size_t i) const { return columns[i]; }
   std::span<const std::string> Users() const {
@@ -75,10 +74,17 @@ struct ReadStats {
 
 enum class LineKind { kRecord, kHeader, kBlank, kUnreadable };
 
-// Splits one line, its line end removed, into `columns`; `reason` tells why
-// a line is unreadable.
+// Splits one line, without its LF, into `columns`; `reason` tells why a
+// line is unreadable.
 LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
                    std::string_view& reason);
+
+// Splits quoted columns into their texts; false when a quote is left open.
+// The texts of `spare` are used again; `programs` is where the program
+// columns start.
+bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
+                  std::vector<std::string>& spare, std::string_view& programs);
+bool SplitColumns(std::string_view text, std::vector<std::string>& columns);
 
 // "2003.01.20 09:15:42" as seconds since 1970-01-01 00:00:00 of the same
 // clock; -1 when the text has not that form.
@@ -101,6 +107,7 @@ class RecordReader {
   std::size_t end_ = 0;
   bool at_end_ = false;
   Record record_;
+  std::vector<std::string> spare_;  // column texts to use again
   ReadStats stats_;
 };
 

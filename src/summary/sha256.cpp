@@ -1,5 +1,7 @@
 #include "summary/sha256.h"
 
+#include <cstddef>
+
 namespace zeltrand::summary {
 
 namespace {
@@ -20,7 +22,7 @@ constexpr std::uint32_t Rotate(std::uint32_t x, int n) {
 
 void Block(std::array<std::uint32_t, 8>& h, const std::uint8_t* p) {
   std::array<std::uint32_t, 64> w{};
-  for (int i = 0; i < 16; ++i) {
+  for (std::size_t i = 0; i < 16; ++i) {
     w[i] = std::uint32_t{p[4 * i]} << 24 | std::uint32_t{p[4 * i + 1]} << 16 |
            std::uint32_t{p[4 * i + 2]} << 8 | std::uint32_t{p[4 * i + 3]};
   }

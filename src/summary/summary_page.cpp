@@ -19,7 +19,8 @@ constexpr std::string_view kStyle =
     "th{background:#e4e8f0;cursor:pointer;position:sticky;top:0}"
     "th[aria-sort=ascending]::after{content:' \\25B2'}"
     "th[aria-sort=descending]::after{content:' \\25BC'}"
-    "td.n{text-align:right}tr.stale td{background:#fbe0e0}"
+    "td{white-space:nowrap}td.n{text-align:right}tr.stale td{background:#fbe0e0}"
+    "#programs td:last-child{white-space:normal}"
     "#filter{font-size:1.1em;width:24em;margin:.5em 0}"
     ".added{color:#060}.removed{color:#a00}";
 
@@ -64,9 +65,13 @@ std::string Hash(std::string_view text) {
 }
 
 std::string Grouped(std::uint64_t n) {
-  std::string digits = std::to_string(n);
-  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
-  return digits;
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 std::string TimeText(const LocalTime& t) {
@@ -98,7 +103,9 @@ class Html {
     return Text(text) << "</td>";
   }
   Html& Number(std::int64_t n) {
-    out_ += "<td class=\"n\">" + std::to_string(n) + "</td>";
+    out_ += "<td class=\"n\">";
+    out_ += std::to_string(n);
+    out_ += "</td>";
     return *this;
   }
   Html& Fact(std::string_view label, std::string_view value) {
@@ -113,12 +120,20 @@ class Html {
   std::string out_;
 };
 
-std::vector<const Pc*> SortedPcs(const Inventory& inventory) {
-  std::vector<const Pc*> pcs;
-  for (const Pc& pc : inventory.pcs()) pcs.push_back(&pc);
-  std::sort(pcs.begin(), pcs.end(), [](const Pc* a, const Pc* b) {
-    return PcKey(a->latest[column::kComputer]) < PcKey(b->latest[column::kComputer]);
-  });
+struct Shown {
+  const Pc* pc;
+  Record latest;
+  std::string key;
+};
+
+std::vector<Shown> SortedPcs(const Inventory& inventory) {
+  std::vector<Shown> pcs;
+  for (const Pc& pc : inventory.pcs()) {
+    Record latest = pc.Latest();
+    std::string key = PcKey(latest[column::kComputer]);
+    pcs.push_back({&pc, std::move(latest), std::move(key)});
+  }
+  std::sort(pcs.begin(), pcs.end(), [](const Shown& a, const Shown& b) { return a.key < b.key; });
   return pcs;
 }
 
@@ -142,7 +157,7 @@ void WriteHead(Html& html, const Inventory& inventory, const ReadStats& stats,
     html << "<ul>";
     for (const UnreadableLine& line : stats.first_unreadable) {
       html << "<li>";
-      html.Text(Grouped(line.line) + "行目: ").Text(line.reason) << "</li>";
+      html.Text(Grouped(line.line)).Text("行目: ").Text(line.reason) << "</li>";
     }
     html << "</ul>";
   }
@@ -151,7 +166,7 @@ void WriteHead(Html& html, const Inventory& inventory, const ReadStats& stats,
   html << "</dl>\n";
 }
 
-void WritePcs(Html& html, const std::vector<const Pc*>& pcs, std::int64_t now) {
+void WritePcs(Html& html, const std::vector<Shown>& pcs, std::int64_t now) {
   html << "<h2>";
   html.Text("PC") << "</h2>\n<table id=\"pcs\">\n<thead><tr>";
   for (std::string_view label : kPcColumns) {
@@ -159,28 +174,30 @@ void WritePcs(Html& html, const std::vector<const Pc*>& pcs, std::int64_t now) {
     html.Text(label) << "</th>";
   }
   html << "</tr></thead>\n<tbody>\n";
-  for (const Pc* pc : pcs) {
-    const Record& r = pc->latest;
-    const std::int64_t days = DaysBetween(pc->latest_seconds, now);
+  for (const Shown& shown : pcs) {
+    const Record& r = shown.latest;
+    const std::int64_t days = DaysBetween(shown.pc->latest_seconds, now);
     html << (days > kStaleDays ? "<tr class=\"stale\">" : "<tr>");
     html.Cell(r[column::kPcName]).Cell(r[column::kComputer]).Cell(r[column::kTime]).Number(days);
     for (std::size_t field : kShownFields) html.Cell(r[field]);
     html.Number(static_cast<std::int64_t>(r.Programs().size()))
-        .Number(static_cast<std::int64_t>(pc->records));
+        .Number(static_cast<std::int64_t>(shown.pc->records));
     html << "</tr>\n";
   }
   html << "</tbody></table>\n";
 }
 
-void WritePrograms(Html& html, const std::vector<const Pc*>& pcs) {
+void WritePrograms(Html& html, const std::vector<Shown>& pcs) {
   std::map<std::string_view, std::vector<std::string_view>> holders;
-  for (const Pc* pc : pcs) {
-    std::vector<std::string_view> names(pc->latest.Programs().begin(), pc->latest.Programs().end());
+  for (const Shown& shown : pcs) {
+    const auto programs = shown.latest.Programs();
+    std::vector<std::string_view> names(programs.begin(), programs.end());
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    for (std::string_view name : names) holders[name].push_back(pc->latest[column::kComputer]);
+    for (std::string_view name : names) holders[name].push_back(shown.latest[column::kComputer]);
   }
   std::vector<const std::pair<const std::string_view, std::vector<std::string_view>>*> order;
+  order.reserve(holders.size());
   for (const auto& entry : holders) order.push_back(&entry);
   std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
     return a->second.size() > b->second.size();
@@ -211,14 +228,15 @@ void WriteNames(Html& html, std::string_view label, const std::vector<std::strin
   html << "</li>";
 }
 
-void WriteChanges(Html& html, const std::vector<const Pc*>& pcs) {
+void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
   html << "<section id=\"changes\">\n<h2>";
   html.Text("変更履歴") << "</h2>\n";
-  for (const Pc* pc : pcs) {
+  for (const Shown& shown : pcs) {
+    const Pc* pc = shown.pc;
     html << "<h3>";
-    html.Text(pc->latest[column::kComputer]);
-    if (!pc->latest[column::kPcName].empty())
-      html.Text(" (").Text(pc->latest[column::kPcName]).Text(")");
+    html.Text(shown.latest[column::kComputer]);
+    if (!shown.latest[column::kPcName].empty())
+      html.Text(" (").Text(shown.latest[column::kPcName]).Text(")");
     html << "</h3>\n";
     if (pc->changes.empty()) {
       html << "<p>";
@@ -228,7 +246,7 @@ void WriteChanges(Html& html, const std::vector<const Pc*>& pcs) {
     html << "<ul>\n";
     for (auto change = pc->changes.rbegin(); change != pc->changes.rend(); ++change) {
       html << "<li>";
-      html.Text(change->time + " (前回 " + change->before_time + ")") << "<ul>";
+      html.Text(change->time).Text(" (前回 ").Text(change->before_time).Text(")") << "<ul>";
       WriteNames(html, "追加", change->added, "added");
       WriteNames(html, "削除", change->removed, "removed");
       for (const FieldChange& field : change->fields) {
@@ -240,7 +258,7 @@ void WriteChanges(Html& html, const std::vector<const Pc*>& pcs) {
     }
     if (pc->dropped_changes > 0) {
       html << "<li>";
-      html.Text("これより前の変更 " + Grouped(pc->dropped_changes) + " 件は省略しました")
+      html.Text("これより前の変更 ").Text(Grouped(pc->dropped_changes)).Text(" 件は省略しました")
           << "</li>\n";
     }
     html << "</ul>\n";
@@ -280,10 +298,10 @@ std::string EscapeHtml(std::string_view text) {
 std::string WriteSummaryPage(const Inventory& inventory, const ReadStats& stats,
                              const PageFacts& facts, TextConverter& converter) {
   const std::int64_t now = RecordSeconds(TimeText(facts.now));
-  const std::vector<const Pc*> pcs = SortedPcs(inventory);
+  const std::vector<Shown> pcs = SortedPcs(inventory);
   const auto stale =
-      static_cast<std::size_t>(std::count_if(pcs.begin(), pcs.end(), [&](const Pc* pc) {
-        return DaysBetween(pc->latest_seconds, now) > kStaleDays;
+      static_cast<std::size_t>(std::count_if(pcs.begin(), pcs.end(), [&](const Shown& shown) {
+        return DaysBetween(shown.pc->latest_seconds, now) > kStaleDays;
       }));
   Html html(converter);
   html << "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"

@@ -18,7 +18,10 @@ bool IsTrailByte(unsigned char c) {
 }  // namespace
 
 IconvConverter::IconvConverter() : cd_(iconv_open("UTF-8", "CP932")) {
-  if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv has no CP932");
+  // iconv_open's failure is (iconv_t)-1.
+  if (cd_ == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
+    throw std::runtime_error("iconv has no CP932");
+  }
 }
 
 IconvConverter::~IconvConverter() {

@@ -1,13 +1,18 @@
-// Zeltrand.exe /ocs URL [RECORD_FILE]: the latest record of every PC in the
-// record file to the inventory server at URL, with no dialog; a message
-// then tells how many were sent and which failed. Without RECORD_FILE the
-// record file is the one the settings name. Exit codes: 0 all sent, 1 some
-// failed, 2 the record file cannot be read, 64 no URL.
+// Zeltrand.exe /ocs URL [RECORD_FILE] on Windows (app/ocs_command.h): the
+// command line, and the report in a message box.
 #pragma once
+
+#include <string>
+#include <string_view>
 
 namespace zeltrand::win32 {
 
+// True when the command line asks for the inventory server.
 bool IsOcsCommand(const wchar_t* command_line);
-int RunOcsCommand(const wchar_t* command_line);
+
+// The URL the command line names, code page 932; "" when none.
+std::string OcsUrl(const wchar_t* command_line);
+
+void ShowOcsReport(std::string_view report, bool all_sent);
 
 }  // namespace zeltrand::win32

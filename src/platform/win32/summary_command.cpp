@@ -9,15 +9,13 @@
 
 #include "core/app_state.h"
 #include "core/cp932.h"
-#include "platform/win32/system.h"
 #include "platform/win32/text.h"
-#include "settings/profile.h"
-#include "settings/settings_file.h"
-#include "summary/summary_page.h"
 
 namespace zeltrand::win32 {
 
-std::vector<std::wstring> CommandArguments(const wchar_t* command_line) {
+namespace {
+
+std::vector<std::wstring> Arguments(const wchar_t* command_line) {
   int count = 0;
   wchar_t** list = CommandLineToArgvW(command_line, &count);
   std::vector<std::wstring> arguments;
@@ -26,8 +24,6 @@ std::vector<std::wstring> CommandArguments(const wchar_t* command_line) {
   LocalFree(list);
   return arguments;
 }
-
-namespace {
 
 std::string Utf8(std::wstring_view text) {
   if (text.empty()) return {};
@@ -39,34 +35,17 @@ std::string Utf8(std::wstring_view text) {
   return out;
 }
 
-LocalTime Now() {
-  SYSTEMTIME t{};
-  GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, 0};
-}
-
-int Tell(std::string_view cp932_message, int code) {
-  MessageBoxW(nullptr, Widen(cp932_message).c_str(), Widen(kTitleText).c_str(),
-              MB_OK | MB_ICONEXCLAMATION);
-  return code;
-}
-
-bool WritePage(const std::wstring& path, const std::string& page) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  const bool ok = WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &wrote, nullptr) &&
-                  wrote == page.size();
-  return CloseHandle(file) && ok;
+// Single bytes that Windows maps (to U+0080 and private-use characters)
+// and other systems' code page 932 does not hold: U+FFFD here as there, so
+// that both make the same page.
+bool WindowsOnly(unsigned char c) {
+  return c == 0x80 || c == 0xA0 || c >= 0xFD;
 }
 
 }  // namespace
 
 std::string Win32TextConverter::Utf8FromCp932(std::string_view text) {
   std::wstring wide;
-  // Character by character where the whole will not go, so that only the
-  // characters the code page lacks become U+FFFD.
   const auto convert = [](std::string_view bytes, std::wstring& out) {
     const int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes.data(),
                                       static_cast<int>(bytes.size()), nullptr, 0);
@@ -77,63 +56,128 @@ std::string Win32TextConverter::Utf8FromCp932(std::string_view text) {
                         static_cast<int>(bytes.size()), out.data() + at, n);
     return true;
   };
-  if (text.empty() || convert(text, wide)) return Utf8(wide);
+  bool shared = true;
+  for (std::size_t i = 0; i < text.size() && shared; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (cp932::IsLeadByte(c)) {
+      ++i;
+    } else {
+      shared = !WindowsOnly(c);
+    }
+  }
+  if (text.empty() || (shared && convert(text, wide))) return Utf8(wide);
+  // Character by character, so that only the characters the code page
+  // lacks become U+FFFD.
   wide.clear();
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = cp932::IsLeadByte(lead) && i + 1 < text.size() ? 2 : 1;
-    if (!convert(text.substr(i, length), wide)) wide += L'\uFFFD';
+    const bool pair = cp932::IsLeadByte(lead) && i + 1 < text.size() &&
+                      static_cast<unsigned char>(text[i + 1]) >= 0x40 && text[i + 1] != 0x7F &&
+                      static_cast<unsigned char>(text[i + 1]) <= 0xFC;
+    const std::size_t length = pair ? 2 : 1;
+    if ((length == 1 && WindowsOnly(lead)) || !convert(text.substr(i, length), wide)) {
+      wide += L'\uFFFD';
+    }
     i += length;
   }
   return Utf8(wide);
 }
 
-std::wstring SettingsRecordPath() {
-  Win32Files files;
-  const Paths paths = MakePaths(files.ExecutablePath());
-  const std::string named = ReadProfileString(files, paths.ini_path, kSectionFile, kKeyRecFile);
-  return Widen(named.empty() ? DefaultSettings(paths).record_path : named);
-}
-
 bool IsSummaryCommand(const wchar_t* command_line) {
-  const std::vector<std::wstring> arguments = CommandArguments(command_line);
+  const std::vector<std::wstring> arguments = Arguments(command_line);
   return !arguments.empty() && lstrcmpiW(arguments[0].c_str(), L"/summary") == 0;
 }
 
-int RunSummaryCommand(const wchar_t* command_line) {
-  const std::vector<std::wstring> arguments = CommandArguments(command_line);
-  std::wstring record_path;
-  if (arguments.size() > 1) {
-    record_path = arguments[1];
-  } else {
-    record_path = SettingsRecordPath();
-  }
-  const std::wstring page_path = arguments.size() > 2 ? arguments[2] : L"Zeltrand.html";
+Win32SummaryIo::Win32SummaryIo(const wchar_t* command_line, std::size_t record_argument) {
+  const std::vector<std::wstring> arguments = Arguments(command_line);
+  if (arguments.size() > record_argument) record_path_ = arguments[record_argument];
+  page_path_ =
+      arguments.size() > record_argument + 1 ? arguments[record_argument + 1] : L"Zeltrand.html";
+}
 
-  HANDLE file = CreateFileW(record_path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+Win32SummaryIo::~Win32SummaryIo() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+}
+
+bool Win32SummaryIo::RecordFileNamed() {
+  return !record_path_.empty();
+}
+
+// Shared for reading, writing and deleting: a 記録 or 取込 while the page
+// is made goes ahead at once.
+bool Win32SummaryIo::OpenRecordFile(const std::string& settings_path) {
+  if (record_path_.empty()) record_path_ = Widen(settings_path);
+  file_ = CreateFileW(record_path_.c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   LARGE_INTEGER size{};
-  if (file == INVALID_HANDLE_VALUE) {
-    return Tell("取得情報記録ﾌｧｲﾙを開けません。\n" + Narrow(record_path), kSummaryNoRecordFile);
+  if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size)) return false;
+  size_ = left_ = static_cast<std::uint64_t>(size.QuadPart);
+  return true;
+}
+
+std::string Win32SummaryIo::RecordFileName() {
+  const std::size_t slash = record_path_.find_last_of(L"\\/");
+  return Utf8(slash == std::wstring::npos ? record_path_ : record_path_.substr(slash + 1));
+}
+
+std::uint64_t Win32SummaryIo::RecordFileSize() {
+  return size_;
+}
+
+// Up to the size the file had when opened: what a 記録 adds meanwhile is
+// for the next page.
+std::size_t Win32SummaryIo::Read(char* buffer, std::size_t size) {
+  const auto want = static_cast<DWORD>(std::min<std::uint64_t>({size, left_, 1u << 24}));
+  DWORD got = 0;
+  if (want == 0) return 0;
+  if (!ReadFile(file_, buffer, want, &got, nullptr)) failed_ = true;
+  left_ -= got;
+  return got;
+}
+
+bool Win32SummaryIo::ReadFailed() {
+  return failed_;
+}
+
+// A new file beside the old page takes its place whole: a browser never
+// sees half a page.
+bool Win32SummaryIo::WritePage(const std::string& page) {
+  const std::wstring temporary = page_path_ + L".tmp";
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD wrote = 0;
+  const bool ok = WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &wrote, nullptr) &&
+                  wrote == page.size();
+  if (CloseHandle(file) && ok &&
+      MoveFileExW(temporary.c_str(), page_path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return true;
   }
-  if (!GetFileSizeEx(file, &size)) size.QuadPart = 0;
-  RecordFileSource source(file, static_cast<std::uint64_t>(size.QuadPart));
-  Win32TextConverter converter;
-  const std::size_t slash = record_path.find_last_of(L"\\/");
-  const summary::PageFacts facts{
-      Utf8(slash == std::wstring::npos ? record_path : record_path.substr(slash + 1)),
-      static_cast<std::uint64_t>(size.QuadPart), Now()};
-  const std::string page = summary::MakeSummaryPage(source, facts, converter);
-  CloseHandle(file);
-  if (source.failed()) {
-    return Tell("取得情報記録ﾌｧｲﾙを読めません。\n" + Narrow(record_path), kSummaryNoRecordFile);
-  }
-  if (!WritePage(page_path, page)) {
-    return Tell(Narrow(page_path) + " を書き込めませんでした。", kSummaryNotWritten);
-  }
-  ShellExecuteW(nullptr, L"open", page_path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  return kSummaryWritten;
+  DeleteFileW(temporary.c_str());
+  return false;
+}
+
+void Win32SummaryIo::ShowPage() {
+  ShellExecuteW(nullptr, L"open", page_path_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LocalTime Win32SummaryIo::Now() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, 0};
+}
+
+void Win32SummaryIo::TellAboutRecordFile(std::string_view message) {
+  Tell(Widen(message) + L"\n" + record_path_);
+}
+
+void Win32SummaryIo::TellAboutPage(std::string_view message) {
+  Tell(page_path_ + Widen(message));
+}
+
+void Win32SummaryIo::Tell(const std::wstring& text) {
+  MessageBoxW(nullptr, text.c_str(), Widen(kTitleText).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace zeltrand::win32

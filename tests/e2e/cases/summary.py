@@ -20,10 +20,11 @@ def case_summary_of_two_automatic_runs_writes_and_opens_the_page(z):
     z.place("Zeltrand.ini", UNATTENDED)
     unattended_run(z)
     unattended_run(z)
-    # The page goes to whatever opens .html pages: here, a note of its path.
+    # The page goes to whatever opens .html pages (the prefix has nothing
+    # for them): here, a note of its path.
     opened = z.folder / "opened.txt"
-    for key, value in ((r"HKCU\Software\Classes\.html", "ZeltrandCasePage"),
-                       (r"HKCU\Software\Classes\ZeltrandCasePage\shell\open\command",
+    for key, value in ((r"HKCR\.html", "ZeltrandCasePage"),
+                       (r"HKCR\ZeltrandCasePage\shell\open\command",
                         'cmd.exe /c echo %%1>"%s"' % windows_path(opened))):
         z.wine(["reg", "add", key, "/ve", "/d", value, "/f"], "reg add " + key)
     result = subprocess.run(["wine", "Zeltrand.exe", "/summary"], cwd=z.app_dir,
@@ -38,8 +39,8 @@ def case_summary_of_two_automatic_runs_writes_and_opens_the_page(z):
     expect(re.search(r'<td class="n">2</td></tr>', page), "the PC's two records")
     wait_until(lambda: opened.exists() and b"Zeltrand.html" in opened.read_bytes(), 20,
                "the page opened")
-    z.wine(["reg", "delete", r"HKCU\Software\Classes\ZeltrandCasePage", "/f"], "reg delete")
-    z.wine(["reg", "delete", r"HKCU\Software\Classes\.html", "/f"], "reg delete")
+    for key in (r"HKCR\ZeltrandCasePage", r"HKCR\.html"):
+        z.wine(["reg", "delete", key, "/f"], "reg delete " + key)
 
 
 def case_record_while_a_summary_reads_the_file_is_not_delayed(z):

@@ -171,7 +171,7 @@ TEST(RecordReader, TakesColumnTextsBack) {
 
 Record Make(std::string computer, std::string time, std::vector<std::string> programs = {}) {
   static std::uint64_t line = 0;
-  return {++line, Columns(std::move(computer), std::move(time), std::move(programs))};
+  return {++line, Columns(std::move(computer), std::move(time), std::move(programs)), {}};
 }
 
 TEST(Inventory, OnePcPerComputerNameWithItsNewestRecord) {
@@ -183,8 +183,8 @@ TEST(Inventory, OnePcPerComputerNameWithItsNewestRecord) {
   inventory.Add(Make("ＰＣ01", "2024.04.01 08:00:00"));  // full-width: another name
   ASSERT_EQ(inventory.pcs().size(), 3u);
   EXPECT_EQ(inventory.pcs()[0].records, 2u);
-  EXPECT_EQ(inventory.pcs()[0].latest.Programs()[0], "new");
-  EXPECT_EQ(inventory.pcs()[1].latest.Programs()[0], "same time, later line");
+  EXPECT_EQ(inventory.pcs()[0].Latest().Programs()[0], "new");
+  EXPECT_EQ(inventory.pcs()[1].Latest().Programs()[0], "same time, later line");
   EXPECT_EQ(inventory.oldest_time(), "2024.04.01 08:00:00");
   EXPECT_EQ(inventory.newest_time(), "2024.05.02 08:00:00");
   EXPECT_EQ(PcKey("ab\x83\x61"), "AB\x83\x61");  // ｱ's second byte is no letter
@@ -222,6 +222,15 @@ TEST(Inventory, ListsWhatChangedFromOneRecordToTheNext) {
   EXPECT_EQ(programs.added, std::vector<std::string>{"D"});
   EXPECT_EQ(programs.removed, std::vector<std::string>{"B"});
   EXPECT_EQ(programs.before_time, "2024.05.01 08:00:00");
+
+  Chunks source(Line(Columns("PC01", "2024.05.01 08:00:00", {"A", "B \"x\""})) +
+                Line(Columns("pc01", "2024.05.02 08:00:00", {"A", "C"})));
+  RecordReader reader(source);
+  Inventory read;
+  while (const Record* r = reader.Next()) read.Add(*r);
+  EXPECT_EQ(read.pcs()[0].changes.at(0).removed, std::vector<std::string>{"B \"x\""});
+  EXPECT_EQ(read.pcs()[0].changes.at(0).added, std::vector<std::string>{"C"});
+  EXPECT_EQ(read.pcs()[0].Latest().columns, Columns("pc01", "2024.05.02 08:00:00", {"A", "C"}));
 
   Inventory inventory;
   for (int i = 0; i < 60; ++i) {
