@@ -14,7 +14,7 @@ fi
 # of the native summary command) include app/.
 upward=$(grep -rn '#include "app/' src | grep -v '^src/app/' | grep -v '^src/platform/win32/main\.cpp:' |
            grep -v '^src/platform/posix/summary_main\.cpp:'
-         grep -rnE '#include "(settings|collect|record|mail|reports|summary)/' src/core src/platform)
+         grep -rnE '#include "(settings|collect|record|mail|reports|summary|server)/' src/core src/platform)
 if [ -n "$upward" ]; then
   echo "Includes against the layering (app -> features -> core/platform):"; echo "$upward"; exit 1
 fi

@@ -5,6 +5,7 @@ set -eu
 cd "$(dirname "$0")/.."
 
 packages="cmake ninja-build g++ make googletest libgtest-dev libgmock-dev clang-format
+  libcurl4-openssl-dev zlib1g-dev
   clang libclang-rt-14-dev clang-tidy cppcheck gcovr
   python3 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils locales-all fonts-ipafont-gothic imagemagick"

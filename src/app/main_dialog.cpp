@@ -9,6 +9,7 @@
 #include "platform/shell.h"
 #include "reports/registry_reports.h"
 #include "resources/help_texts.h"
+#include "server/pc_inventory.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
 
@@ -41,6 +42,13 @@ const std::array<MainDialog::Command, ctl::kCommandCount> MainDialog::kCommands 
     &MainDialog::Nothing,        &MainDialog::Nothing,          &MainDialog::OpenDownloadPage,
     &MainDialog::HardwareReport, &MainDialog::ProductReport,
 };
+
+// 記録 also sends the inventory, where the settings name a server.
+MainDialog::MainDialog(AppState& state, Services& services, DialogWindow& window)
+    : state_(state), services_(services), window_(window) {
+  record_.OnRecorded(
+      [this](bool silent) { server::SendRecordToServer(state_, services_, window_, silent); });
+}
 
 CollectContext MainDialog::MakeCollectContext() {
   return CollectContext{state_.collected, services_, state_.paths};
@@ -109,6 +117,7 @@ void MainDialog::LoadSettings() {
   std::string record_path = profile.Get(kSectionFile, kKeyRecFile);
   window_.SetItemText(ctl::kRecordPathEdit,
                       record_path.empty() ? state_.settings.record_path : record_path);
+  state_.settings.server_url = profile.Get(kSectionServer, kKeyUrl);
   AutoFlags& flags = state_.auto_flags;
   const struct {
     std::string_view key;

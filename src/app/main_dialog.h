@@ -16,8 +16,7 @@ namespace zeltrand {
 
 class MainDialog {
  public:
-  MainDialog(AppState& state, Services& services, DialogWindow& window)
-      : state_(state), services_(services), window_(window) {}
+  MainDialog(AppState& state, Services& services, DialogWindow& window);
 
   void OnInit();
   void OnTimer(int timer_id);

@@ -8,13 +8,15 @@
 
 namespace zeltrand {
 
+std::string SettingsRecordPath(Files& files) {
+  const Paths paths = MakePaths(files.ExecutablePath());
+  const std::string named = ReadProfileString(files, paths.ini_path, kSectionFile, kKeyRecFile);
+  return named.empty() ? DefaultSettings(paths).record_path : named;
+}
+
 int RunSummaryCommand(SummaryIo& io, Files* files, TextConverter& converter) {
   std::string settings_path;
-  if (!io.RecordFileNamed() && files != nullptr) {
-    const Paths paths = MakePaths(files->ExecutablePath());
-    settings_path = ReadProfileString(*files, paths.ini_path, kSectionFile, kKeyRecFile);
-    if (settings_path.empty()) settings_path = DefaultSettings(paths).record_path;
-  }
+  if (!io.RecordFileNamed() && files != nullptr) settings_path = SettingsRecordPath(*files);
   if (!io.OpenRecordFile(settings_path)) {
     io.TellAboutRecordFile("取得情報記録ﾌｧｲﾙを開けません。");
     return kSummaryNoRecordFile;

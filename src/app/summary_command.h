@@ -4,6 +4,8 @@
 // record file is the one 記録 would write, as the settings name it.
 #pragma once
 
+#include <string>
+
 namespace zeltrand {
 
 class Files;
@@ -14,6 +16,9 @@ class TextConverter;
 inline constexpr int kSummaryWritten = 0;
 inline constexpr int kSummaryNoRecordFile = 2;  // it cannot be opened or read
 inline constexpr int kSummaryNotWritten = 3;    // the page cannot be written
+
+// The record file 記録 would write, as the settings name it.
+std::string SettingsRecordPath(Files& files);
 
 // `files` finds the settings; nullptr where there are none.
 int RunSummaryCommand(SummaryIo& io, Files* files, TextConverter& converter);

@@ -22,8 +22,9 @@ inline constexpr std::string_view kTitleText = "Zeltrand v0.90 2003.1.17";
 // the program's looks like a start that failed.
 namespace exit_code {
 inline constexpr int kDone = 0;
-inline constexpr int kRecordPending = 2;  // a record was kept to be added by the next run
-inline constexpr int kMailFailed = 4;     // a mail could not be sent
+inline constexpr int kRecordPending = 2;     // a record was kept to be added by the next run
+inline constexpr int kMailFailed = 4;        // a mail could not be sent
+inline constexpr int kInventoryPending = 8;  // an inventory was kept for the server
 }  // namespace exit_code
 
 struct AppState {

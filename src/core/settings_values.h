@@ -16,6 +16,7 @@ struct Settings {
   std::string mail_server_name;
   std::string recipient_address;
   std::string record_path;
+  std::string server_url = {};  // the inventory server; empty: none
 };
 
 struct AutoFlags {

@@ -19,6 +19,8 @@ class UuidSource;
 class WinIni;
 class Shell;
 class Net;
+class Http;
+class TextConverter;
 
 class Clock {
  public:
@@ -83,6 +85,8 @@ struct Services {
   WinIni& win_ini;
   Shell& shell;
   Net& net;
+  Http& http;
+  TextConverter& text;
 };
 
 }  // namespace zeltrand

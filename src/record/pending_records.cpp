@@ -5,15 +5,14 @@ namespace zeltrand {
 namespace {
 
 constexpr std::string_view kFolderName = "Zeltrand";
-constexpr std::string_view kFileName = "pending.csv";
 
 }  // namespace
 
-PendingRecords::PendingRecords(Files& files) : files_(files) {
+PendingRecords::PendingRecords(Files& files, std::string_view file_name) : files_(files) {
   const std::string base = files_.LocalAppDataFolder();
   if (base.empty()) return;
   folder_ = base + '\\' + std::string(kFolderName);
-  path_ = folder_ + '\\' + std::string(kFileName);
+  path_ = folder_ + '\\' + std::string(file_name);
   content_ = files_.ReadWholeFile(path_).value_or("");
 }
 

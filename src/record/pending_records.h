@@ -23,7 +23,8 @@ namespace zeltrand {
 
 class PendingRecords {
  public:
-  explicit PendingRecords(Files& files);
+  // `file_name` is another file of the same form in the same folder.
+  explicit PendingRecords(Files& files, std::string_view file_name = "pending.csv");
 
   // The lines kept for `record_path`, in the order they were kept.
   std::string For(std::string_view record_path) const;

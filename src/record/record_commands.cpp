@@ -91,6 +91,7 @@ void RecordCommands::Record() {
            kMbOk | kMbIconWarning);
     }
   }
+  if (recorded_) recorded_(unattended_ && EndsByItself());
   ApplyEndHook();
 }
 

@@ -13,6 +13,7 @@
 // otherwise.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -37,6 +38,11 @@ class RecordCommands {
   // to it; one that waits for a busy file ends the run when it is done.
   void PressUnattended();
 
+  // Called once per 記録, when it is done with the file (written, or given
+  // up after the retries) and before the program may end; `silent` when the
+  // run ends by itself and nobody would answer a message.
+  void OnRecorded(std::function<void(bool silent)> hook) { recorded_ = std::move(hook); }
+
  private:
   void WaitForFile();
   void EndEpisode();
@@ -52,6 +58,7 @@ class RecordCommands {
   DialogWindow& window_;
   bool exit_left_to_caller_ = false;
   bool unattended_ = false;
+  std::function<void(bool)> recorded_;
   std::set<std::string> pending_paths_;  // record files this run kept lines for
 };
 

@@ -70,6 +70,8 @@ std::string FormatSettingsFile(const Settings& s, const AutoFlags& flags) {
   text += "[file]\r\nRecFile=" + record_path + "\r\n\r\n";
   text += std::string("[auto]\r\nStart=") + flag(flags.start) + "\r\nRec=" + flag(flags.record) +
           "\r\nMail=" + flag(flags.mail) + "\r\nEnd=" + flag(flags.exit) + "\r\n";
+  const std::string url = value(s.server_url);
+  if (!url.empty()) text += "\r\n[server]\r\nUrl=" + url + "\r\n";
   return text;
 }
 

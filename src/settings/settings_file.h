@@ -15,6 +15,12 @@
 //   Rec=1
 //   Mail=1
 //   End=1
+//
+// and, only where an inventory server is set, two more lines after an empty
+// one:
+//
+//   [server]
+//   Url=<the server's address, e.g. https://inventory.example.co.jp/ocsinventory>
 #pragma once
 
 #include <cstddef>
@@ -39,6 +45,8 @@ inline constexpr std::string_view kKeyStart = "Start";
 inline constexpr std::string_view kKeyRec = "Rec";
 inline constexpr std::string_view kKeyMail = "Mail";
 inline constexpr std::string_view kKeyEnd = "End";
+inline constexpr std::string_view kSectionServer = "server";
+inline constexpr std::string_view kKeyUrl = "Url";
 
 // Paths are read from the dialog whole, up to the longest path Windows
 // knows; every other text is held to 255 bytes.

@@ -2,6 +2,8 @@
 // to its logic.
 #pragma once
 
+#include "platform/posix/iconv_converter.h"
+#include "support/fake_http.h"
 #include "support/fake_machine.h"
 #include "support/fake_net.h"
 #include "support/fake_network_probes.h"
@@ -23,7 +25,10 @@ struct FakeServices {
   FakeWinIni win_ini;
   FakeShell shell;
   FakeNet net;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell, net};
+  FakeHttp http;
+  posix::IconvConverter text;
+  Services services{clock, files,   registry, machine, cpu,  netbios, mib,
+                    uuid,  win_ini, shell,    net,     http, text};
 };
 
 }  // namespace zeltrand::testing

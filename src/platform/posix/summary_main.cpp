@@ -1,3 +1,4 @@
+// zeltrand-summary --ocs URL RECORD_FILE: see SendToServer below.
 // zeltrand-summary RECORD_FILE [HTML_FILE]: the administrator's page of a
 // record file, made on the file server (from cron, say) by the same code as
 // Zeltrand.exe /summary. The page goes to HTML_FILE, or to standard output
@@ -13,8 +14,11 @@
 #include <ctime>
 #include <string>
 
+#include "app/ocs_command.h"
 #include "app/summary_command.h"
+#include "platform/posix/curl_http.h"
 #include "platform/posix/iconv_converter.h"
+#include "platform/posix/zlib_codec.h"
 #include "platform/summary_io.h"
 
 namespace {
@@ -131,7 +135,25 @@ class PosixSummaryIo final : public SummaryIo {
 
 }  // namespace
 
+// zeltrand-summary --ocs URL RECORD_FILE (app/ocs_command.h): the report
+// on standard output; exit codes 0 all sent, 1 some not, 2 the record file
+// cannot be read.
+static int SendToServer(int argc, char** argv) {
+  if (argc != 4) {
+    std::fputs("usage: zeltrand-summary --ocs URL RECORD_FILE\n", stderr);
+    return 64;
+  }
+  posix::IconvConverter converter;
+  PosixSummaryIo io(argv[3], nullptr, converter);
+  posix::CurlHttp http;
+  return RunOcsCommand(io, nullptr, argv[2], http, converter, posix::ZlibCompress,
+                       posix::ZlibInflate, [&](std::string_view report, bool) {
+                         std::fputs(converter.Utf8FromCp932(report).c_str(), stdout);
+                       });
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--ocs") == 0) return SendToServer(argc, argv);
   if (argc != 2 && argc != 3) {
     std::fputs("usage: zeltrand-summary RECORD_FILE [HTML_FILE]\n", stderr);
     return 64;

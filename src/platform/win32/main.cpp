@@ -6,8 +6,11 @@
 #include <objbase.h>
 
 #include "app/main_dialog.h"
+#include "app/ocs_command.h"
 #include "app/summary_command.h"
 #include "platform/win32/dialog_window.h"
+#include "platform/win32/http.h"
+#include "platform/win32/ocs_command.h"
 #include "platform/win32/services.h"
 #include "platform/win32/summary_command.h"
 #include "platform/win32/system.h"
@@ -69,6 +72,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::Win32Files files;
     win32::Win32TextConverter converter;
     return RunSummaryCommand(io, &files, converter);
+  }
+  if (win32::IsOcsCommand(GetCommandLineW())) {  // no dialog either
+    const std::string url = win32::OcsUrl(GetCommandLineW());
+    if (url.empty()) {
+      win32::ShowOcsReport("Zeltrand.exe /ocs URL [取得情報記録ﾌｧｲﾙ]", false);
+      return 64;
+    }
+    win32::Win32SummaryIo io(GetCommandLineW(), /*record_argument=*/2);
+    win32::Win32Files files;
+    win32::Win32Http http;
+    win32::Win32TextConverter text;
+    return RunOcsCommand(io, &files, url, http, text, nullptr, nullptr, win32::ShowOcsReport);
   }
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));

@@ -3,11 +3,13 @@
 
 #include "platform/system.h"
 #include "platform/win32/cpu.h"
+#include "platform/win32/http.h"
 #include "platform/win32/machine.h"
 #include "platform/win32/net.h"
 #include "platform/win32/network_probes.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell.h"
+#include "platform/win32/summary_command.h"
 #include "platform/win32/system.h"
 #include "platform/win32/win_ini.h"
 
@@ -25,7 +27,10 @@ struct SystemServices {
   Win32WinIni win_ini;
   Win32Shell shell;
   Win32Net net;
-  Services services{clock, files, registry, machine, cpu, netbios, mib, uuid, win_ini, shell, net};
+  Win32Http http;
+  Win32TextConverter text;
+  Services services{clock, files,   registry, machine, cpu,  netbios, mib,
+                    uuid,  win_ini, shell,    net,     http, text};
 };
 
 }  // namespace zeltrand::win32

@@ -88,10 +88,11 @@ bool IsSummaryCommand(const wchar_t* command_line) {
   return !arguments.empty() && lstrcmpiW(arguments[0].c_str(), L"/summary") == 0;
 }
 
-Win32SummaryIo::Win32SummaryIo(const wchar_t* command_line) {
+Win32SummaryIo::Win32SummaryIo(const wchar_t* command_line, std::size_t record_argument) {
   const std::vector<std::wstring> arguments = Arguments(command_line);
-  if (arguments.size() > 1) record_path_ = arguments[1];
-  page_path_ = arguments.size() > 2 ? arguments[2] : L"Zeltrand.html";
+  if (arguments.size() > record_argument) record_path_ = arguments[record_argument];
+  page_path_ =
+      arguments.size() > record_argument + 1 ? arguments[record_argument + 1] : L"Zeltrand.html";
 }
 
 Win32SummaryIo::~Win32SummaryIo() {

@@ -23,7 +23,9 @@ bool IsSummaryCommand(const wchar_t* command_line);
 
 class Win32SummaryIo final : public SummaryIo {
  public:
-  explicit Win32SummaryIo(const wchar_t* command_line);
+  // The record file is argument `record_argument` (1: after /summary), the
+  // page the one after it.
+  explicit Win32SummaryIo(const wchar_t* command_line, std::size_t record_argument = 1);
   ~Win32SummaryIo() override;
   Win32SummaryIo(const Win32SummaryIo&) = delete;
   Win32SummaryIo& operator=(const Win32SummaryIo&) = delete;

@@ -39,7 +39,7 @@
 //   shortcut startup|programs NAME
 //       the shortcut NAME in the user's folder:  path P / target T /
 //       workdir W / description D, or path P / missing
-//   msgbox --owner HWND [--timeout MS]
+//   msgbox --owner HWND|none [--timeout MS]
 //       Waits for a "#32770" owned by HWND and prints its records:
 //       hwnd HWND / caption TEXT / text TEXT / button ID TEXT (one a button)
 //   answer --owner HWND --button IDOK|IDCANCEL|IDYES|IDNO|... [--timeout MS]
@@ -655,7 +655,8 @@ int WaitGone(const Args& args) {
 HWND WaitForBox(const Args& args) {
   auto owner_text = args.Option(L"owner");
   if (!owner_text) throw UsageError{L"missing --owner"};
-  HWND owner = ParseHwnd(*owner_text);
+  // "none": a box of a program that shows no dialog.
+  HWND owner = *owner_text == L"none" ? nullptr : ParseHwnd(*owner_text);
   HWND box = nullptr;
   WaitFor(args.Timeout(5000), [&] {
     for (HWND hwnd : TopLevelWindows())

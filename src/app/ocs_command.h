@@ -1,0 +1,34 @@
+// The record file's PCs to an inventory server, without the dialog:
+// `Zeltrand.exe /ocs URL [RECORD_FILE]` and, on a file server,
+// `zeltrand-summary --ocs URL RECORD_FILE`. Without RECORD_FILE the record
+// file is the one 記録 would write, as the settings name it. The record file
+// is opened and read as the summary reads it (its page is not used).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "server/ocs_client.h"
+
+namespace zeltrand {
+
+class Files;
+class SummaryIo;
+class TextConverter;
+
+// Exit codes of the command.
+inline constexpr int kOcsAllSent = 0;
+inline constexpr int kOcsSomeNotSent = 1;
+inline constexpr int kOcsNoRecordFile = 2;  // it cannot be opened or read
+
+// Shows or prints the report (code page 932; see SendReportText).
+using OcsTeller = std::function<void(std::string_view report, bool all_sent)>;
+
+// `compress` nullptr: zlib's stored form; `inflate` nullptr: the reply is
+// taken on its status, type and zlib header.
+int RunOcsCommand(SummaryIo& io, Files* files, const std::string& url, Http& http,
+                  TextConverter& text, server::Compressor compress, server::Inflater inflate,
+                  const OcsTeller& tell);
+
+}  // namespace zeltrand

@@ -1,0 +1,175 @@
+#include "platform/win32/http.h"
+
+#include <windows.h>
+
+#include <winhttp.h>
+
+#include <memory>
+
+#include "platform/win32/system_library.h"
+#include "platform/win32/text.h"
+
+namespace zeltrand::win32 {
+
+namespace {
+
+constexpr std::size_t kReplyLimit = 1 << 20;  // a reply of the server is a few hundred bytes
+constexpr DWORD kAutomaticProxy = 4;          // WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, 8.1 on
+
+// The entry points used, by the declarations of winhttp.h; none is imported.
+struct WinHttp {
+  SystemLibrary dll{L"winhttp.dll"};
+  decltype(&WinHttpOpen) open = dll.Find<decltype(&WinHttpOpen)>("WinHttpOpen");
+  decltype(&WinHttpCrackUrl) crack = dll.Find<decltype(&WinHttpCrackUrl)>("WinHttpCrackUrl");
+  decltype(&WinHttpConnect) connect = dll.Find<decltype(&WinHttpConnect)>("WinHttpConnect");
+  decltype(&WinHttpOpenRequest) open_request =
+      dll.Find<decltype(&WinHttpOpenRequest)>("WinHttpOpenRequest");
+  decltype(&WinHttpSetTimeouts) set_timeouts =
+      dll.Find<decltype(&WinHttpSetTimeouts)>("WinHttpSetTimeouts");
+  decltype(&WinHttpSetOption) set_option =
+      dll.Find<decltype(&WinHttpSetOption)>("WinHttpSetOption");
+  decltype(&WinHttpSendRequest) send =
+      dll.Find<decltype(&WinHttpSendRequest)>("WinHttpSendRequest");
+  decltype(&WinHttpReceiveResponse) receive =
+      dll.Find<decltype(&WinHttpReceiveResponse)>("WinHttpReceiveResponse");
+  decltype(&WinHttpQueryHeaders) query =
+      dll.Find<decltype(&WinHttpQueryHeaders)>("WinHttpQueryHeaders");
+  decltype(&WinHttpReadData) read = dll.Find<decltype(&WinHttpReadData)>("WinHttpReadData");
+  decltype(&WinHttpCloseHandle) close =
+      dll.Find<decltype(&WinHttpCloseHandle)>("WinHttpCloseHandle");
+  decltype(&WinHttpGetIEProxyConfigForCurrentUser) ie_proxy =
+      dll.Find<decltype(&WinHttpGetIEProxyConfigForCurrentUser)>(
+          "WinHttpGetIEProxyConfigForCurrentUser");
+  decltype(&WinHttpGetProxyForUrl) proxy_for_url =
+      dll.Find<decltype(&WinHttpGetProxyForUrl)>("WinHttpGetProxyForUrl");
+
+  bool complete() const {
+    return open && crack && connect && open_request && set_timeouts && set_option && send &&
+           receive && query && read && close;
+  }
+};
+
+struct Closer {
+  decltype(&WinHttpCloseHandle) close;
+  void operator()(void* handle) const { close(handle); }
+};
+using Handle = std::unique_ptr<void, Closer>;
+
+// Windows before 8.1 has no "automatic" access: Internet Options' own
+// settings, read here, stand in. A fixed proxy serves the whole session; an
+// automatic configuration is asked for each address.
+struct ProxySetting {
+  HINTERNET session = nullptr;
+  std::wstring auto_config_url;
+  bool auto_detect = false;
+};
+
+ProxySetting OpenSession(const WinHttp& api) {
+  const wchar_t* agent = L"Zeltrand/0.90";
+  if (HINTERNET s = api.open(agent, kAutomaticProxy, nullptr, nullptr, 0)) return {s, {}, false};
+  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie{};
+  if (api.ie_proxy == nullptr || !api.ie_proxy(&ie)) {
+    return {api.open(agent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr, 0), {}, false};
+  }
+  ProxySetting setting;
+  setting.auto_detect = ie.fAutoDetect != FALSE;
+  if (ie.lpszAutoConfigUrl != nullptr) setting.auto_config_url = ie.lpszAutoConfigUrl;
+  setting.session =
+      ie.lpszProxy != nullptr
+          ? api.open(agent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, ie.lpszProxy,
+                     ie.lpszProxyBypass ? ie.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0)
+          : api.open(agent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr, nullptr, 0);
+  for (wchar_t* text : {ie.lpszAutoConfigUrl, ie.lpszProxy, ie.lpszProxyBypass}) {
+    if (text != nullptr) GlobalFree(text);
+  }
+  return setting;
+}
+
+void ApplyAutomaticProxy(const WinHttp& api, const ProxySetting& setting, HINTERNET request,
+                         const std::wstring& url) {
+  if ((!setting.auto_detect && setting.auto_config_url.empty()) || api.proxy_for_url == nullptr)
+    return;
+  WINHTTP_AUTOPROXY_OPTIONS options{};
+  options.fAutoLogonIfChallenged = TRUE;
+  if (setting.auto_config_url.empty()) {
+    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+  } else {
+    options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+    options.lpszAutoConfigUrl = setting.auto_config_url.c_str();
+  }
+  WINHTTP_PROXY_INFO info{};
+  if (!api.proxy_for_url(setting.session, url.c_str(), &options, &info)) return;
+  api.set_option(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
+  if (info.lpszProxy != nullptr) GlobalFree(info.lpszProxy);
+  if (info.lpszProxyBypass != nullptr) GlobalFree(info.lpszProxyBypass);
+}
+
+HttpReply Failed() {
+  return {static_cast<int>(GetLastError()), 0, {}, {}};
+}
+
+}  // namespace
+
+HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
+                          std::string_view body, unsigned timeout_ms) {
+  const WinHttp api;
+  if (!api.complete()) return {ERROR_MOD_NOT_FOUND, 0, {}, {}};
+  const std::wstring wide_url = Widen(url);
+  URL_COMPONENTS parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+  if (!api.crack(wide_url.c_str(), 0, 0, &parts)) return Failed();
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                            std::wstring(parts.lpszExtraInfo != nullptr ? parts.lpszExtraInfo : L"",
+                                         parts.dwExtraInfoLength);
+
+  const ProxySetting proxy = OpenSession(api);
+  const Handle session(proxy.session, Closer{api.close});
+  if (!session) return Failed();
+  const int ms = static_cast<int>(timeout_ms);
+  api.set_timeouts(session.get(), ms, ms, ms, ms);
+  const Handle connection(api.connect(session.get(), host.c_str(), parts.nPort, 0),
+                          Closer{api.close});
+  if (!connection) return Failed();
+  const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+  const Handle request(api.open_request(connection.get(), L"POST", path.c_str(), nullptr,
+                                        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure),
+                       Closer{api.close});
+  if (!request) return Failed();
+  ApplyAutomaticProxy(api, proxy, request.get(), wide_url);
+  DWORD wait = timeout_ms;  // for the answer's head, which the time-outs above leave at 90 s
+  api.set_option(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait);
+  const std::wstring headers = L"Content-Type: " + Widen(content_type) + L"\r\n";
+  if (!api.send(request.get(), headers.c_str(), static_cast<DWORD>(-1L),
+                const_cast<char*>(body.data()), static_cast<DWORD>(body.size()),
+                static_cast<DWORD>(body.size()), 0) ||
+      !api.receive(request.get(), nullptr)) {
+    return Failed();
+  }
+  HttpReply reply;
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  api.query(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+  reply.status = static_cast<int>(status);
+  size = 0;  // first the size, then the text
+  api.query(request.get(), WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+            WINHTTP_NO_HEADER_INDEX);
+  std::wstring type(size / sizeof(wchar_t) + 1, L'\0');
+  if (size > 0 && api.query(request.get(), WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX,
+                            type.data(), &size, WINHTTP_NO_HEADER_INDEX)) {
+    reply.content_type = Narrow(std::wstring_view(type.data(), size / sizeof(wchar_t)));
+  }
+  constexpr std::size_t kChunk = 4096;
+  for (DWORD got = 1; got > 0 && reply.body.size() < kReplyLimit;) {
+    const std::size_t at = reply.body.size();
+    reply.body.resize(at + kChunk);
+    if (!api.read(request.get(), reply.body.data() + at, kChunk, &got)) got = 0;
+    reply.body.resize(at + got);
+  }
+  return reply;
+}
+
+}  // namespace zeltrand::win32

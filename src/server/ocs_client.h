@@ -1,0 +1,45 @@
+// Posting an inventory the way the server's agents do: the document in the
+// zlib format, as "application/x-compress", in one request (the server
+// takes an inventory without a prolog first). The server answers 200 with
+// a zlib-compressed reply,
+//
+//   <?xml version='1.0' encoding='UTF-8'?>
+//   <REPLY>
+//     <RESPONSE>NO_ACCOUNT_UPDATE</RESPONSE>
+//   </REPLY>
+//
+// (ACCOUNT_UPDATE, with the server's TAG, when it keeps another TAG than
+// the one sent), and an error status when it did not store the inventory.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/http.h"
+#include "server/zlib_stream.h"
+
+namespace zeltrand::server {
+
+inline constexpr unsigned kServerTimeoutMs = 30000;
+inline constexpr std::string_view kContentType = "application/x-compress";
+
+using Inflater = std::optional<std::string> (*)(std::string_view data);
+
+// The RESPONSE of a reply document; nothing when it holds none.
+std::optional<std::string> ReplyResponse(std::string_view reply_xml);
+
+// Why an inventory did not arrive, in code page 932; empty when it did.
+// Without an inflater the reply is taken on its status, type and zlib
+// header alone.
+std::string CheckReply(const HttpReply& reply, Inflater inflate);
+
+struct Delivery {
+  std::string problem;     // CheckReply's; empty when the inventory arrived
+  bool no_answer = false;  // no server answered at all
+};
+
+Delivery PostInventory(Http& http, const std::string& url, std::string_view inventory_xml,
+                       Compressor compress, Inflater inflate);
+
+}  // namespace zeltrand::server

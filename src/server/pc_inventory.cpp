@@ -1,0 +1,62 @@
+#include "server/pc_inventory.h"
+
+#include "core/log_file.h"
+#include "platform/machine.h"
+#include "record/pending_records.h"
+#include "server/ocs_client.h"
+#include "server/ocs_inventory.h"
+
+namespace zeltrand::server {
+
+namespace {
+
+constexpr std::string_view kNotSent = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!";
+constexpr std::string_view kKept = "\nこの情報は保存しておき、次回の記録時に送信します。";
+constexpr std::string_view kNotKept = "\nこの情報は保存もできませんでした。";
+
+std::string Post(Services& services, const std::string& url, std::string_view xml) {
+  return PostInventory(services.http, url, xml, StoredZlib, nullptr).problem;
+}
+
+// The kept inventory, then this one; the first failure ends the attempt
+// (the server is away for both). Empty when both went.
+std::string Deliver(Services& services, const std::string& url, const std::string& xml) {
+  PendingRecords pending(services.files, kPendingInventoryFile);
+  std::string kept = pending.For(url);
+  if (!kept.empty()) {
+    kept.pop_back();  // its LF
+    // One is kept for a server; should two runs at once have kept one each,
+    // the later is the newer.
+    kept.erase(0, kept.find_last_of('\n') + 1);
+    if (std::string problem = Post(services, url, kept); !problem.empty()) return problem;
+    pending.Drop(url);
+  }
+  return Post(services, url, xml);
+}
+
+}  // namespace
+
+void SendRecordToServer(AppState& state, Services& services, DialogWindow& window, bool silent) {
+  const std::string& url = state.settings.server_url;
+  if (url.empty()) return;
+  const std::vector<std::string> columns =
+      RecordColumns(window.GetItemText(ctl::kPcNameEdit), state.collected);
+  const std::optional<std::string> xml = InventoryXml(columns, services.text);
+  std::string problem = xml ? Deliver(services, url, *xml) : std::string(kNoComputerName);
+  if (problem.empty()) {
+    state.exit_code &= ~exit_code::kInventoryPending;
+    return;
+  }
+  state.exit_code |= exit_code::kInventoryPending;
+  PendingRecords pending(services.files, kPendingInventoryFile);
+  const bool kept = xml && pending.Drop(url) && pending.Keep(url, *xml);
+  const std::string_view after = !xml ? std::string_view() : kept ? kKept : kNotKept;
+  const std::string text = std::string(kNotSent) + "\n" + problem + "\n" + url + std::string(after);
+  if (silent) {
+    AppendLogLine(services.files, services.machine.Now(), text);
+  } else {
+    window.ShowMessage(text, kTitleText, kMbOk | kMbIconWarning);
+  }
+}
+
+}  // namespace zeltrand::server

@@ -1,0 +1,37 @@
+// The record file to the inventory server: the latest record of every PC
+// (by its computer name, as the summary page counts PCs), one inventory
+// each, so that an office brings its history in in one step. The server
+// keeps a PC under the same id as the PC's own 記録 sends, so a second run
+// updates the computers and adds none. When no server answers at all, the
+// PCs after that one are not tried (each would wait for the time-out).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/http.h"
+#include "platform/text_converter.h"
+#include "server/ocs_client.h"
+#include "summary/record_reader.h"
+
+namespace zeltrand::server {
+
+struct RecordFileSend {
+  std::uint64_t pcs = 0;
+  std::uint64_t sent = 0;
+  std::vector<std::string> failed;  // "<computer name>: <why>", code page 932
+};
+
+// One PC after the other, in the order of their first records.
+RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
+                              TextConverter& text, Compressor compress, Inflater inflate);
+
+// What the command prints or shows, code page 932, LF line ends:
+//
+//   ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 2 台を送信しました。
+//   送信できなかったPC:
+//   KAIKEI07: ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)
+std::string SendReportText(const RecordFileSend& result);
+
+}  // namespace zeltrand::server

@@ -1,0 +1,164 @@
+"""記録 to the inventory server: a real OCS Inventory NG server on
+127.0.0.1 (scripts/ocs-server.sh installs and starts it), checked in its
+database; and zeltrand-summary --ocs bringing a record file's PCs in."""
+
+import os
+import pwd
+import re
+import subprocess
+from pathlib import Path
+
+from cases.mail import EXIT_BUTTON, run_automatically
+from cases.record import PC_NAME_EDIT, started
+from registry_fixtures import Imported
+from wine_session import windows_path
+from zeltrand_e2e import CaseFailure, expect, expect_equal, wait_until
+
+ROOT = Path(__file__).resolve().parents[3]
+URL = "http://127.0.0.1/ocsinventory"
+RECORD_BUTTON = 24
+PRINTER_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows NT\CurrentVersion\Windows"
+INI = b"[auto]\r\nRec=1\r\nEnd=1\r\n\r\n[server]\r\nUrl=" + URL.encode() + b"\r\n"
+COLUMN = re.compile(rb'"((?:[^"]|"")*)",')
+FIXTURES = ROOT / "tests" / "fixtures" / "record"
+
+
+def server(*args):
+    result = subprocess.run(["bash", str(ROOT / "scripts" / "ocs-server.sh")] + list(args),
+                            stdin=subprocess.DEVNULL, capture_output=True, timeout=900)
+    if result.returncode != 0:
+        raise CaseFailure("ocs-server.sh %s: %s" % (args[0], result.stderr.decode()[-2000:]))
+    return [row.split("\t") for row in result.stdout.decode().splitlines()]
+
+
+def columns(line):
+    return [c.replace(b'""', b'"').decode("cp932") for c in COLUMN.findall(line)]
+
+
+def local_file(z, name):
+    return (Path(z.session.env["WINEPREFIX"]) / "drive_c" / "users" /
+            pwd.getpwuid(os.getuid()).pw_name / "AppData/Local/Zeltrand" / name)
+
+
+def last_record(z):
+    return columns((z.app_dir / "Zeltrand.csv").read_bytes().splitlines()[-1])
+
+
+def expect_computer_of(record):
+    """The one computer in the database holds what the record holds."""
+    rows = server("sql", "SELECT ID, NAME, USERID, OSNAME, MEMORY, PROCESSORS, LASTDATE FROM "
+                  "hardware")
+    expect_equal(len(rows), 1, "computers in ocsweb")
+    cpu_mhz = re.search(r", [rc](\d+)MHz, ", record[4]).group(1)
+    expected = [record[10], record[9], record[3].split(" ")[0],
+                record[5].split("/")[1][:-len("MBytes")], cpu_mhz,
+                record[1].replace(".", "-")]
+    expect_equal(rows[0][1:], expected, "the hardware row")
+    programs = server("sql", "SELECT n.NAME FROM software s JOIN software_name n "
+                      "ON n.ID = s.NAME_ID WHERE s.HARDWARE_ID = %s" % rows[0][0])
+    expect_equal(sorted(p[0] for p in programs), sorted(p for p in record[20:] if p),
+                 "the software rows")
+    # A record without a printer sends none: the server keeps what it has.
+    if record[14] != "未設定":
+        expect_equal(server("sql", "SELECT NAME, PORT FROM printers"), [record[14].split(",  ")],
+                     "the printer rows")
+    # An automatic run has no PC名: the server gives its own "no tag".
+    expect_equal(server("sql", "SELECT TAG FROM accountinfo"), [["NA"]], "the TAG")
+    return rows[0][0]
+
+
+def case_server_gets_the_pc_from_an_automatic_run_and_the_next_run_updates_it(z):
+    server("start")
+    server("reset")
+    z.place("Zeltrand.ini", INI)
+    # Programs with Japanese names (one twice), and a printer.
+    with Imported(z, "uninstall_views.reg"), Imported(z, "printer.reg", shared_keys=(PRINTER_KEY,)):
+        expect_equal(run_automatically(z), 0, "exit code of the first run")
+        first = expect_computer_of(last_record(z))
+    expect(len(last_record(z)) > 22, "programs in the record")
+    expect_equal(run_automatically(z), 0, "exit code of the second run")
+    expect_equal(expect_computer_of(last_record(z)), first, "the computer's id")
+    expect(not local_file(z, "pending-inventory.txt").exists(), "an inventory was kept")
+
+
+def case_server_away_keeps_the_inventory_with_exit_code_8_until_the_next_run(z):
+    server("start")
+    server("reset")
+    server("stop")
+    z.place("Zeltrand.ini", INI)
+    log = local_file(z, "Zeltrand.log")
+    logged = log.read_bytes() if log.exists() else b""
+    expect_equal(run_automatically(z), 8, "exit code with the server away")
+    kept = local_file(z, "pending-inventory.txt").read_bytes()
+    expect(re.fullmatch(rb"http://127\.0\.0\.1/ocsinventory\t<\?xml[^\n]*</REQUEST>\n", kept),
+           "the kept inventory: %r" % kept[:200])
+    new_log = log.read_bytes()[len(logged):].decode("cp932")
+    expect(re.fullmatch(r"\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした! "
+                        r"ｻｰﾊﾞに接続できません \(err=12029\) " + re.escape(URL) +
+                        r" この情報は保存しておき、次回の記録時に送信します。\r\n", new_log),
+           "the log line: %r" % new_log)
+    expect_equal(len((z.app_dir / "Zeltrand.csv").read_bytes().splitlines()), 2,
+                 "lines of the record file")
+    server("start")
+    access = Path("/var/log/apache2/access.log")
+    before = access.read_bytes().count(b"POST /ocsinventory")
+    expect_equal(run_automatically(z), 0, "exit code of the next run")
+    expect_equal(access.read_bytes().count(b"POST /ocsinventory") - before, 2,
+                 "inventories posted: the kept one, then the new one")
+    expect_equal(local_file(z, "pending-inventory.txt").read_bytes(), b"", "kept inventories")
+    expect_computer_of(last_record(z))
+
+
+def case_summary_ocs_brings_three_pcs_of_a_record_file_in(z):
+    server("start")
+    server("reset")
+    worked = (FIXTURES / "worked_example.csv").read_bytes()
+    lines = [worked]
+    for pc_name, computer, time in (("総務課1号機", b"SOUMU01", b"2003.01.21 08:00:00"),
+                                    ("人事課2号機", b"JINJI02", b"2003.01.22 08:00:00"),
+                                    ("会計課7号機", b"KAIKEI07", b"2003.01.23 08:00:00")):
+        line = worked.replace("会計課7号機".encode("cp932"), pc_name.encode("cp932"), 1)
+        lines.append(line.replace(b'"KAIKEI07"', b'"%s"' % computer)
+                     .replace(b"2003.01.20 09:15:42", time))
+    records = z.folder / "records.csv"
+    records.write_bytes((FIXTURES / "header.csv").read_bytes() + b"".join(lines))
+    command = [str(ROOT / "build" / "native" / "zeltrand-summary"), "--ocs", URL, str(records)]
+    sent = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 3 台を送信しました。"
+    for run in ("first", "second", "exe's"):
+        if run == "exe's":  # Zeltrand.exe /ocs: the same, told in a message box of its own
+            z._launch(["/ocs", URL, windows_path(records)], 1)
+            z.dialog = "none"
+            expect_equal(z.msgbox(timeout=60).text.strip(), sent, "the exe's message")
+            z.answer("IDOK")
+            expect_equal(z.wait_exit(timeout=20), 0, "exit code of Zeltrand.exe /ocs")
+        else:
+            result = subprocess.run(command, capture_output=True, timeout=120)
+            expect_equal((result.returncode, result.stdout.decode()), (0, sent + "\n"),
+                         "the %s run" % run)
+        rows = server("sql", "SELECT h.NAME, a.TAG, h.LASTDATE FROM hardware h JOIN accountinfo a "
+                      "ON a.HARDWARE_ID = h.ID ORDER BY h.NAME")
+        expect_equal(rows, [["JINJI02", "人事課2号機", "2003-01-22 08:00:00"],
+                            ["KAIKEI07", "会計課7号機", "2003-01-23 08:00:00"],
+                            ["SOUMU01", "総務課1号機", "2003-01-21 08:00:00"]],
+                     "computers after the %s run" % run)
+
+
+def case_server_takes_pc_name_as_tag_and_a_record_by_hand_says_when_it_cannot(z):
+    server("start")
+    server("reset")
+    z.place("Zeltrand.ini", INI.replace(b"Rec=1\r\nEnd=1\r\n", b""))
+    started(z)
+    z.settext(PC_NAME_EDIT, '会計課 "7号機" <2F>')
+    z.click(RECORD_BUTTON)
+    tag = '会計課 "7号機" <2F>'
+    wait_until(lambda: server("sql", "SELECT TAG FROM accountinfo") == [[tag]], 20, "the TAG")
+    z.no_msgbox(within=0.5)
+    server("stop")
+    z.click(RECORD_BUTTON)
+    box = z.msgbox(timeout=40)
+    expect_equal(box.text, "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!\nｻｰﾊﾞに接続できません (err=12029)\n"
+                 + URL + "\nこの情報は保存しておき、次回の記録時に送信します。", "the message")
+    z.answer("IDOK")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 8, "exit code with the inventory kept")
+    server("start")

@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include "platform/posix/zlib_codec.h"
+#include "record/record_line.h"
+#include "server/ocs_client.h"
+#include "server/ocs_inventory.h"
+#include "server/pc_inventory.h"
+#include "server/record_file_send.h"
+#include "settings/settings_file.h"
+#include "support/fake_services.h"
+#include "support/fake_window.h"
+#include "unit/record/record_fixtures.h"
+
+namespace zeltrand::testing {
+namespace {
+
+using server::InventoryXml;
+using server::RecordColumns;
+
+std::string Xml(std::string_view pc_name, const CollectedInfo& info) {
+  posix::IconvConverter text;
+  return InventoryXml(RecordColumns(pc_name, info), text).value_or("(none)");
+}
+
+TEST(InventoryXml, HoldsTheWorkedExampleInTheServersPlaces) {
+  EXPECT_EQ(Xml(kWorkedPcName, WorkedExamplePc()),
+            R"(<?xml version="1.0" encoding="UTF-8"?><REQUEST><CONTENT><HARDWARE>)"
+            "<NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Win98SE</OSNAME>"
+            "<OSVERSION>4.10.2222 A</OSVERSION><PROCESSORT>Pentium-III</PROCESSORT>"
+            "<PROCESSORS>800</PROCESSORS><MEMORY>128</MEMORY><IPADDR>192.168.1.57</IPADDR>"
+            "<LASTDATE>2003-01-20 "
+            "09:15:42</LASTDATE><CHECKSUM>274945</CHECKSUM></HARDWARE><CPUS><MANUFACTURER>Intel</"
+            "MANUFACTURER>"
+            "<TYPE>Pentium-III</TYPE><SPEED>800</SPEED></CPUS>"
+            "<DRIVES><FREE>1520</FREE><TOTAL>6150</TOTAL></DRIVES><NETWORKS>"
+            "<IPADDRESS>192.168.1.57</IPADDRESS><MACADDR>00:50:BA:12:34:56</MACADDR></NETWORKS>"
+            "<SOFTWARES><NAME>Sample Editor 2.1</NAME></SOFTWARES>"
+            "<SOFTWARES><NAME>Report Viewer 5.0</NAME></SOFTWARES>"
+            "<SOFTWARES><NAME>LAN Tools</NAME></SOFTWARES>"
+            "<SOFTWARES><NAME>Virus Check 7</NAME></SOFTWARES>"
+            "<ACCOUNTINFO><KEYNAME>TAG</KEYNAME><KEYVALUE>\xE4\xBC\x9A\xE8\xA8\x88\xE8\xAA\xB2"
+            "7\xE5\x8F\xB7\xE6\xA9\x9F</KEYVALUE></ACCOUNTINFO></CONTENT>"
+            "<DEVICEID>KAIKEI07-2003-01-17-00-00-00</DEVICEID><QUERY>INVENTORY</QUERY></REQUEST>");
+}
+
+struct FieldCase {
+  int field;
+  std::string text;
+  std::string expected;  // in the document, or "" when no element may hold it
+};
+
+class InventoryFields : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(InventoryFields, AreEscapedConvertedOrLeftOut) {
+  CollectedInfo info = WorkedExamplePc();
+  const FieldCase& c = GetParam();
+  const std::string before = Xml("", info);
+  info.item_values[c.field] = c.text;
+  const std::string xml = Xml("", info);
+  if (c.expected.empty()) {
+    EXPECT_LT(xml.size(), before.size()) << xml;
+  } else {
+    EXPECT_NE(xml.find(c.expected), std::string::npos) << xml;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InventoryFields,
+    ::testing::Values(
+        FieldCase{8, "a&b<c>d\"e'f", "<USERID>a&amp;b&lt;c&gt;d&quot;e&#39;f</USERID>"},
+        FieldCase{8,
+                  "ab\x01"
+                  "c",
+                  "<USERID>ab c</USERID>"},
+        FieldCase{8, "髙橋①", "<USERID>\xE9\xAB\x99\xE6\xA9\x8B\xE2\x91\xA0</USERID>"},
+        FieldCase{8, "a\x81", "<USERID>a\xEF\xBF\xBD</USERID>"},
+        FieldCase{2, "Win10 10.0 19045, 22H2, 00330-80000-00000-AA123",
+                  "<OSNAME>Win10</OSNAME><OSVERSION>10.0 19045</OSVERSION><OSCOMMENTS>22H2"
+                  "</OSCOMMENTS><WINPRODID>00330-80000-00000-AA123</WINPRODID>"},
+        FieldCase{3, "AMD, Ryzen 5, 3600, r3593MHz, PSNなし",
+                  "<PROCESSORT>Ryzen 5, 3600</PROCESSORT><PROCESSORS>3593</PROCESSORS>"},
+        FieldCase{13, "Office Printer,  LPT1:",
+                  "<PRINTERS><NAME>Office Printer</NAME><PORT>LPT1:</PORT></PRINTERS>"},
+        FieldCase{11, "10.0.0.5, a@b, mail", "<IPADDRESS>10.0.0.5</IPADDRESS>"},
+        FieldCase{3, "計測中...", ""}, FieldCase{4, "", ""}, FieldCase{5, "?/?MByte", ""},
+        FieldCase{12, "x--:--:--:--:--:--", ""}, FieldCase{12, "u5A:3F:09:C1:77:E2", ""},
+        FieldCase{11, "", ""}));
+
+TEST(InventoryXml, NeedsAComputerNameAndTakesTheHostNameWithout) {
+  CollectedInfo info = WorkedExamplePc();
+  info.item_values[9] = "";
+  EXPECT_NE(Xml("", info).find("<DEVICEID>KAIKEI07-2003"), std::string::npos);
+  info.item_values[10] = " ";
+  EXPECT_EQ(Xml("", info), "(none)");
+}
+
+TEST(StoredZlib, InflatesToTheSameBytesAtAnySize) {
+  for (const std::size_t size : {0u, 1u, 65535u, 65536u, 200000u}) {
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 % 251);
+    const std::string stream = server::StoredZlib(data);
+    EXPECT_TRUE(server::LooksLikeZlib(stream));
+    EXPECT_EQ(posix::ZlibInflate(stream), data) << size;
+  }
+  EXPECT_TRUE(server::LooksLikeZlib(posix::ZlibCompress("<REPLY/>")));
+  EXPECT_FALSE(server::LooksLikeZlib("<?xml version='1.0'?>"));
+}
+
+HttpReply OcsReply(std::string_view response) {
+  return {0, 200, "application/x-compressed",
+          posix::ZlibCompress("<?xml version='1.0' encoding='UTF-8'?>\n<REPLY>\n  <RESPONSE>" +
+                              std::string(response) + "</RESPONSE>\n</REPLY>\n")};
+}
+
+struct ReplyCase {
+  HttpReply reply;
+  bool inflate;
+  std::string problem;
+};
+
+class Replies : public ::testing::TestWithParam<ReplyCase> {};
+
+TEST_P(Replies, TellWhetherTheServerStoredTheInventory) {
+  const ReplyCase& c = GetParam();
+  EXPECT_EQ(server::CheckReply(c.reply, c.inflate ? posix::ZlibInflate : nullptr), c.problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Replies,
+    ::testing::Values(
+        ReplyCase{OcsReply("NO_ACCOUNT_UPDATE"), true, ""},
+        ReplyCase{OcsReply("ACCOUNT_UPDATE"), true, ""},
+        ReplyCase{OcsReply("STOP"), true, "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません: STOP"},
+        ReplyCase{OcsReply("STOP"), false, ""},
+        ReplyCase{{12002, 0, {}, {}}, false, "ｻｰﾊﾞに接続できません (err=12002)"},
+        ReplyCase{{0, 500, "text/html", "<html>"}, false, "ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)"},
+        ReplyCase{{0, 200, "text/html", "<html>"},
+                  false,
+                  "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません"}));
+
+// 記録 with a server set: what is sent, kept, logged and said.
+class RecordToServer : public ::testing::Test {
+ protected:
+  static constexpr const char* kUrl = "http://inventory/ocsinventory";
+  static constexpr const char* kPending =
+      "C:\\Users\\taro\\AppData\\Local\\Zeltrand\\pending-inventory.txt";
+  void SetUp() override {
+    state.collected = WorkedExamplePc();
+    state.settings.server_url = kUrl;
+    fake.machine.now = {2026, 12, 7, 19, 15, 4, 540};
+  }
+  void Send(bool silent) { server::SendRecordToServer(state, fake.services, window, silent); }
+  std::string Sent(std::size_t i) {
+    return posix::ZlibInflate(fake.http.requests.at(i).body).value_or("");
+  }
+  FakeServices fake;
+  FakeDialogWindow window;
+  AppState state;
+};
+
+TEST_F(RecordToServer, WithoutAUrlAsksNothing) {
+  state.settings.server_url.clear();
+  Send(false);
+  EXPECT_TRUE(fake.http.requests.empty());
+  EXPECT_TRUE(fake.files.contents.empty());
+}
+
+TEST_F(RecordToServer, PostsTheCompressedDocumentWithTheAgentsContentType) {
+  fake.http.replies.push_back(OcsReply("NO_ACCOUNT_UPDATE"));
+  Send(false);
+  ASSERT_EQ(fake.http.requests.size(), 1u);
+  EXPECT_EQ(fake.http.requests[0].url, kUrl);
+  EXPECT_EQ(fake.http.requests[0].content_type, "application/x-compress");
+  EXPECT_EQ(fake.http.requests[0].timeout_ms, 30000u);
+  EXPECT_EQ(Sent(0), Xml("", WorkedExamplePc()));
+  EXPECT_EQ(state.exit_code, 0);
+  EXPECT_TRUE(window.messages.empty());
+}
+
+TEST_F(RecordToServer, KeepsTheNewestWhenRefusedAndSendsItFirstNextTime) {
+  Send(true);
+  state.collected.softs.push_back("New Tool");
+  Send(true);
+  EXPECT_EQ(state.exit_code, exit_code::kInventoryPending);
+  const std::string newest = Xml("", state.collected);
+  EXPECT_EQ(fake.files.contents[kPending], std::string(kUrl) + "\t" + newest + "\n");
+  const std::string log =
+      fake.files.contents["C:\\Users\\taro\\AppData\\Local\\Zeltrand\\Zeltrand.log"];
+  EXPECT_TRUE(
+      log.starts_with("2026.12.07 19:15:04 ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした! "
+                      "ｻｰﾊﾞに接続できません (err=12029) " +
+                      std::string(kUrl) + " この情報は保存しておき"))
+      << log;
+  EXPECT_TRUE(window.messages.empty());
+
+  fake.http.requests.clear();
+  fake.http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("NO_ACCOUNT_UPDATE")};
+  state.collected.softs.push_back("Newer Tool");
+  Send(false);
+  ASSERT_EQ(fake.http.requests.size(), 2u);
+  EXPECT_EQ(Sent(0), newest);
+  EXPECT_EQ(Sent(1), Xml("", state.collected));
+  EXPECT_EQ(fake.files.contents[kPending], "");
+  EXPECT_EQ(state.exit_code, 0);
+}
+
+TEST_F(RecordToServer, SaysSoInAMessageWhenSomeoneIsThere) {
+  fake.http.replies.push_back({0, 500, "text/html", ""});
+  Send(false);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text,
+            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!\nｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n" +
+                std::string(kUrl) + "\nこの情報は保存しておき、次回の記録時に送信します。");
+}
+
+TEST(ServerSetting, IsWrittenAfterTheThirteenLinesOnlyWhereSet) {
+  Settings s{"a@b", "mail", "c@d", "x.csv"};
+  const std::string without = FormatSettingsFile(s, AutoFlags{});
+  s.server_url = "https://inv.example/ocsinventory";
+  EXPECT_EQ(FormatSettingsFile(s, AutoFlags{}),
+            without + "\r\n[server]\r\nUrl=https://inv.example/ocsinventory\r\n");
+  EXPECT_EQ(without.find("[server]"), std::string::npos);
+}
+
+class StringSource : public summary::ByteSource {
+ public:
+  explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t n = std::min(size, bytes_.size() - at_);
+    bytes_.copy(buffer, n, at_);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t at_ = 0;
+};
+
+TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
+  CollectedInfo second = WorkedExamplePc();
+  second.item_values[9] = "SOUMU01";
+  CollectedInfo third = second;
+  third.item_values[9] = "JINJI01";
+  CollectedInfo fourth = second;
+  fourth.item_values[9] = "KEIRI02";
+  const auto line = [](const CollectedInfo& info, std::string_view time) {
+    CollectedInfo at = info;
+    at.item_values[0] = std::string(time);
+    return BuildRecordLine("", at, RecordForm::kFile) + "\n";
+  };
+  StringSource source(
+      ReadRecordFixture("header.csv") + line(WorkedExamplePc(), "2003.01.20 09:15:42") +
+      line(second, "2003.01.20 09:15:43") + line(WorkedExamplePc(), "2003.01.21 09:00:00") +
+      line(third, "2003.01.20 09:15:44") + line(fourth, "2003.01.20 09:15:45"));
+  FakeHttp http;
+  http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), {0, 500, "text/html", ""}};
+  posix::IconvConverter text;
+  const server::RecordFileSend result = server::SendRecordFile(
+      source, "http://x/ocsinventory", http, text, posix::ZlibCompress, posix::ZlibInflate);
+  ASSERT_EQ(http.requests.size(), 3u);  // the third is refused: the fourth is not tried
+  EXPECT_NE(posix::ZlibInflate(http.requests[0].body)->find("2003-01-21"), std::string::npos);
+  EXPECT_EQ(server::SendReportText(result),
+            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 4 台中 1 台を送信しました。\n送信できなかったPC:\n"
+            "SOUMU01: ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n"
+            "JINJI01: ｻｰﾊﾞに接続できません (err=12029)\n"
+            "KEIRI02: 送信を中止しました (ｻｰﾊﾞが応答しません)\n");
+}
+
+}  // namespace
+}  // namespace zeltrand::testing
