@@ -1,5 +1,9 @@
 #include "mail/record_mail.h"
 
+#include <vector>
+
+#include "core/log_file.h"
+#include "mail/kana_widener.h"
 #include "mail/smtp_session.h"
 #include "record/record_line.h"
 
@@ -10,9 +14,65 @@ namespace {
 constexpr std::string_view kProductName = "Zeltrand";
 constexpr std::size_t kTitleHead = 16;
 
+// Where `line` may be broken: after each `",` that closes a column (a
+// doubled quote inside a column is part of its text).
+std::vector<std::size_t> ColumnEnds(std::string_view line) {
+  std::vector<std::size_t> ends;
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] != '"') continue;
+    if (!quoted) {
+      quoted = true;
+    } else if (i + 1 < line.size() && line[i + 1] == '"') {
+      ++i;
+    } else {
+      quoted = false;
+      if (i + 1 < line.size() && line[i + 1] == ',') ends.push_back(i + 2);
+    }
+  }
+  return ends;
+}
+
+// Breaks at ASCII bytes only, so each piece converts alone to what it is
+// inside the whole line.
+void AppendBroken(std::string& out, std::string_view line) {
+  std::size_t start = 0;
+  std::size_t fits = 0;
+  for (const std::size_t end : ColumnEnds(line)) {
+    if (KanaWidener(line.substr(start, end - start)).size() <= kMailLineLimit) {
+      fits = end;
+      continue;
+    }
+    if (fits > start) {
+      out.append(line.substr(start, fits - start)) += '\n';
+      start = fits;
+    }
+    fits = end;  // a column longer than a line by itself stays whole
+  }
+  if (fits > start && KanaWidener(line.substr(start)).size() > kMailLineLimit) {
+    out.append(line.substr(start, fits - start)) += '\n';
+    start = fits;
+  }
+  out.append(line.substr(start));
+}
+
 }  // namespace
 
-bool SendRecordMail(AppState& state, Services& services, DialogWindow& window) {
+std::string MailedRecordText(std::string_view mail_form_record) {
+  const std::string text =
+      std::string(kTitleText.substr(0, kTitleHead)) + "[" + std::string(mail_form_record) + "]";
+  std::string out;
+  std::string_view rest = text;
+  for (;;) {
+    const std::size_t end = rest.find('\n');
+    AppendBroken(out, rest.substr(0, end));
+    if (end == std::string_view::npos) return out;
+    out += '\n';
+    rest.remove_prefix(end + 1);
+  }
+}
+
+bool SendRecordMail(AppState& state, Services& services, DialogWindow& window, bool to_log) {
   Settings& s = state.settings;
   s.sender_address = window.GetItemText(ctl::kSenderEdit);
   s.recipient_address = window.GetItemText(ctl::kRecipientEdit);
@@ -20,11 +80,16 @@ bool SendRecordMail(AppState& state, Services& services, DialogWindow& window) {
   MailRequest request{s.sender_address,
                       s.recipient_address,
                       std::string(kProductName),
-                      std::string(kTitleText.substr(0, kTitleHead)) + "[" +
-                          BuildRecordLine(state, window, RecordForm::kMail) + "]",
+                      MailedRecordText(BuildRecordLine(state, window, RecordForm::kMail)),
                       s.mail_server_name,
                       services.machine.Now()};
-  return SmtpSession(services.net, window, request);
+  MailTeller log;
+  if (to_log) {
+    log = [&services](std::string_view text, unsigned) {
+      AppendLogLine(services.files, services.machine.Now(), text);
+    };
+  }
+  return SmtpSession(services.net, window, request, log);
 }
 
 }  // namespace zeltrand

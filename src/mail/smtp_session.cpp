@@ -34,12 +34,13 @@ constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 // An address goes into the commands and headers as it stands, so a blank,
-// a control character or a bracket in it could end a line or a command.
+// a control character or a bracket in it could end a line or a command, and
+// a byte of 0x80 or above would go raw into a mail declared 7-bit.
 bool IsSafeAddress(std::string_view address) {
   if (address.empty()) return false;
   for (const char c : address) {
     const auto b = static_cast<unsigned char>(c);
-    if (b <= 0x20 || b == 0x7F || c == '<' || c == '>') return false;
+    if (b <= 0x20 || b >= 0x7F || c == '<' || c == '>') return false;
   }
   return true;
 }
@@ -79,11 +80,10 @@ std::string DataLines(std::string_view body) {
 
 class Dialogue {
  public:
-  Dialogue(Connection& connection, DialogWindow& window)
-      : connection_(connection), window_(window) {}
+  Dialogue(Connection& connection, const MailTeller& tell) : connection_(connection), tell_(tell) {}
 
   void Tell(std::string_view text, unsigned style = kMbOk) {
-    window_.ShowMessage(text, kTitleText, style);
+    if (!quiet_) tell_(text, style);
   }
 
   // A failed send is told, and the reply then says how the step went.
@@ -149,9 +149,17 @@ class Dialogue {
     return false;
   }
 
+  // Once "." got 250 the server has the mail: how the goodbye goes is no
+  // failure of the mail, and nobody is told about it.
+  void Quit() {
+    quiet_ = true;
+    Step("QUIT", "QUIT\r\n", "221");
+  }
+
  private:
   Connection& connection_;
-  DialogWindow& window_;
+  const MailTeller& tell_;
+  bool quiet_ = false;
   std::string pending_;
   bool receive_failed_ = false;
 };
@@ -168,60 +176,64 @@ std::string Message(const MailRequest& r) {
          DataLines(KanaWidener(r.text)) + ".\r\n";
 }
 
-bool Converse(Connection& connection, DialogWindow& window, const MailRequest& r) {
-  Dialogue d(connection, window);
-  return d.Greeted() && d.Step("HELO", Command("HELO ", r.name), "250") &&
-         d.Step("MAIL FROM", Command("MAIL FROM:<", r.sender + ">"), "250") &&
-         d.Step("RCPT TO", Command("RCPT TO:<", r.recipient + ">"), "250") &&
-         d.Step("DATA", "DATA\r\n", "354") && d.Step(".(DATA終了)", Message(r), "250") &&
-         d.Step("QUIT", "QUIT\r\n", "221");
+bool Converse(Connection& connection, const MailTeller& tell, const MailRequest& r) {
+  Dialogue d(connection, tell);
+  const bool sent = d.Greeted() && d.Step("HELO", Command("HELO ", r.name), "250") &&
+                    d.Step("MAIL FROM", Command("MAIL FROM:<", r.sender + ">"), "250") &&
+                    d.Step("RCPT TO", Command("RCPT TO:<", r.recipient + ">"), "250") &&
+                    d.Step("DATA", "DATA\r\n", "354") && d.Step(".(DATA終了)", Message(r), "250");
+  if (sent) d.Quit();
+  return sent;
 }
 
 // An empty name would be this PC itself to the name service.
-std::optional<NetAddress> ServerAddress(Net& net, DialogWindow& window, const std::string& server) {
+std::optional<NetAddress> ServerAddress(Net& net, DialogWindow& window, const MailTeller& tell,
+                                        const std::string& server) {
   if (const auto address = net.ParseAddress(server)) return address;
   window.OpenWaitNotice(kLookupNotice);
   const auto address = server.empty() ? std::nullopt : net.LookUp(server);
   window.CloseWaitNotice();
-  if (!address) window.ShowMessage(kLookupFailed, kTitleText, kMbIconWarning);
+  if (!address) tell(kLookupFailed, kMbIconWarning);
   return address;
 }
 
-bool Session(Net& net, DialogWindow& window, const MailRequest& r) {
+bool Session(Net& net, DialogWindow& window, const MailTeller& tell, const MailRequest& r) {
   const OpenedConnection opened = net.Open();
   if (!opened.connection) {
-    window.ShowMessage(FormatText("socket err. WSAGetLastError=%d", opened.error), kTitleText,
-                       kMbOk);
+    tell(FormatText("socket err. WSAGetLastError=%d", opened.error), kMbOk);
     return false;
   }
-  const auto address = ServerAddress(net, window, r.server);
+  const auto address = ServerAddress(net, window, tell, r.server);
   if (!address) return false;
   window.OpenWaitNotice(kConnectNotice);
   const int error = opened.connection->Connect(*address, kSmtpPort, kSmtpTimeoutMs);
   window.CloseWaitNotice();
   if (error) {
-    window.ShowMessage(FormatText("connect err. WSAGetLastError=%d", error), kTitleText, kMbOk);
+    tell(FormatText("connect err. WSAGetLastError=%d", error), kMbOk);
     return false;
   }
-  return Converse(*opened.connection, window, r);
+  return Converse(*opened.connection, tell, r);
 }
 
 }  // namespace
 
-bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request) {
+bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request,
+                 const MailTeller& teller) {
+  const MailTeller tell = teller ? teller : [&window](std::string_view text, unsigned style) {
+    window.ShowMessage(text, kTitleText, style);
+  };
   const std::pair<std::string_view, const std::string&> addresses[] = {
       {kSenderLabel, request.sender}, {kRecipientLabel, request.recipient}};
   for (const auto& [label, address] : addresses) {
     if (IsSafeAddress(address)) continue;
-    window.ShowMessage(FormatText(kBadAddress, std::string(label).c_str(), address.c_str()),
-                       kTitleText, kMbIconWarning);
+    tell(FormatText(kBadAddress, std::string(label).c_str(), address.c_str()), kMbIconWarning);
     return false;
   }
   if (const int error = net.Start()) {
-    window.ShowMessage(FormatText("WSAStartup err=%d", error), kTitleText, kMbOk);
+    tell(FormatText("WSAStartup err=%d", error), kMbOk);
     return false;
   }
-  const bool sent = Session(net, window, request);
+  const bool sent = Session(net, window, tell, request);
   net.Stop();
   return sent;
 }

@@ -29,10 +29,13 @@
 // Every line ends in CR LF; a body line that begins with "." gets another.
 // The greeting's code is not looked at; every other reply must carry the
 // code its step expects, or the user is told, for example RCPT TO err=550.
-// No wait lasts longer than 30 s.
+// No wait lasts longer than 30 s. Once "." got 250 the mail counts as
+// sent, however the QUIT goes.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/machine.h"
 #include "platform/net.h"
@@ -51,7 +54,11 @@ struct MailRequest {
 
 inline constexpr unsigned kSmtpTimeoutMs = 30000;
 
-// True once the server has taken the mail; every failure has been shown.
-bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request);
+// Where the session's messages go: by default a box owned by the dialog.
+using MailTeller = std::function<void(std::string_view text, unsigned style)>;
+
+// True once the server has taken the mail; every failure has been told.
+bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request,
+                 const MailTeller& tell = {});
 
 }  // namespace zeltrand

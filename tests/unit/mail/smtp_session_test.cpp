@@ -129,13 +129,28 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, SmtpTranscript, ::testing::ValuesIn(Transcrip
 
 TEST(SmtpSession, RefusesAddressesThatWouldInjectProtocolLines) {
   for (const char* bad : {"", "a b@example.jp", "a@example.jp\r\nDATA", "<a@example.jp>",
-                          "a\t@example.jp", "a@example.jp>"}) {
+                          "a\t@example.jp", "a@example.jp>", "経理@example.jp", "a@\xC3\xA9.jp"}) {
     FakeNet net;
     FakeDialogWindow window;
     MailRequest request{bad, "admin@example.jp", "Zeltrand", "x", "192.0.2.25", {}};
     EXPECT_FALSE(SmtpSession(net, window, request)) << bad;
     EXPECT_EQ(net.starts, 0) << bad;
     ASSERT_EQ(window.messages.size(), 1u) << bad;
+  }
+}
+
+// Once "." got 250 the server has the mail: a QUIT that the server hangs
+// up on, answers with another code or leaves unanswered changes nothing.
+TEST(SmtpSession, AMailThatGot250IsSentHoweverTheQuitGoes) {
+  for (const std::optional<Received>& quit_reply :
+       {std::optional<Received>{{"", 0}}, {{"500 what\r\n", 0}}, std::optional<Received>{}}) {
+    Transcript t = Load("delivered.txt");
+    t.net.replies.pop_back();
+    if (quit_reply) t.net.replies.push_back(*quit_reply);
+    FakeDialogWindow window;
+    EXPECT_TRUE(SmtpSession(t.net, window, t.request));
+    EXPECT_EQ(t.net.sent, t.expected_sent);
+    EXPECT_TRUE(window.messages.empty()) << window.messages[0].text;
   }
 }
 
