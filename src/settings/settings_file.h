@@ -1,6 +1,9 @@
 // Paths of the program and its settings file, Zeltrand.ini beside the
-// executable. The file is written whole at exit, always as these thirteen
-// lines (CR LF line ends, values as they are):
+// executable. The file is written whole at exit, as these thirteen lines
+// (CR LF line ends, values as they are) and whatever else the file held:
+// keys the program does not manage (User, Password, TlsCertSha256 of
+// [mail]) and comments follow the keys of their section, lines before the
+// first section stay first, other sections follow [auto].
 //
 //   [mail]
 //   Smtp=<sender address>
@@ -53,7 +56,10 @@ std::string DirectoryOf(std::string_view exe_path);
 Paths MakePaths(std::string exe_path);
 Settings DefaultSettings(const Paths& paths);
 
-std::string FormatSettingsFile(const Settings& settings, const AutoFlags& flags);
+// `old_text` is the file as it was: every line of it but the template's own
+// keys is written again, unchanged (see above).
+std::string FormatSettingsFile(const Settings& settings, const AutoFlags& flags,
+                               std::string_view old_text = {});
 bool WriteSettingsFile(Files& files, const Paths& paths, const Settings& settings,
                        const AutoFlags& flags);
 
