@@ -4,8 +4,11 @@
 
 #include "core/log_file.h"
 #include "mail/kana_widener.h"
+#include "mail/mail_server.h"
 #include "mail/smtp_session.h"
 #include "record/record_line.h"
+#include "settings/profile.h"
+#include "settings/settings_file.h"
 
 namespace zeltrand {
 
@@ -56,6 +59,34 @@ void AppendBroken(std::string& out, std::string_view line) {
   out.append(line.substr(start));
 }
 
+// RFC 4616 wants the account in UTF-8.
+std::string Utf8(std::u16string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string MailedRecordText(std::string_view mail_form_record) {
@@ -82,7 +113,18 @@ bool SendRecordMail(AppState& state, Services& services, DialogWindow& window, b
                       std::string(kProductName),
                       MailedRecordText(BuildRecordLine(state, window, RecordForm::kMail)),
                       s.mail_server_name,
-                      services.machine.Now()};
+                      services.machine.Now(),
+                      {},
+                      {},
+                      {}};
+  const Profile profile(ReadProfileText(services.files, state.paths.ini_path));
+  const auto utf8 = [&](std::string_view key) {
+    return Utf8(services.files.Utf16FromCp932(profile.Get(kSectionMail, key)));
+  };
+  request.user = utf8(kKeyUser);
+  request.password = utf8(kKeyPassword);
+  request.pinned_sha256 =
+      ParseFingerprint(profile.Get(kSectionMail, kKeyTlsCertSha256)).value_or("");
   MailTeller log;
   if (to_log) {
     log = [&services](std::string_view text, unsigned) {

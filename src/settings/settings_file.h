@@ -35,6 +35,11 @@ inline constexpr std::string_view kSectionMail = "mail";
 inline constexpr std::string_view kKeySmtp = "Smtp";  // the sender's address
 inline constexpr std::string_view kKeyMailTo = "MailTo";
 inline constexpr std::string_view kKeyMailServer = "MyMailServerIP";
+// The account and the server's own certificate, set by the administrator
+// in the file; the program never writes them.
+inline constexpr std::string_view kKeyUser = "User";
+inline constexpr std::string_view kKeyPassword = "Password";
+inline constexpr std::string_view kKeyTlsCertSha256 = "TlsCertSha256";
 inline constexpr std::string_view kSectionFile = "file";
 inline constexpr std::string_view kKeyRecFile = "RecFile";
 inline constexpr std::string_view kSectionAuto = "auto";
