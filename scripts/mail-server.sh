@@ -6,10 +6,17 @@
 # to /var/mail/admin.
 #
 #   bash scripts/mail-server.sh start opensmtpd|postfix
+#   bash scripts/mail-server.sh start opensmtpd-tls PKI_DIR
 #   bash scripts/mail-server.sh stop opensmtpd|postfix
+#
+# opensmtpd-tls takes mail for the submission cases besides port 25: 587
+# with STARTTLS required and 465 with TLS from the start, both with
+# PKI_DIR/trusted.crt and .key, and 2587 like 587 with PKI_DIR/other.crt
+# and .key; all three want AUTH (PLAIN or LOGIN) as taro, password secret.
 set -eu
 action=$1
 server=$2
+pki=${3:-}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
@@ -44,7 +51,7 @@ wait_for_port() {
 
 stop() {
   case $1 in
-    opensmtpd)
+    opensmtpd | opensmtpd-tls)
       # Only the pid the file names, and only while it is smtpd's.
       pid=$(cat /run/smtpd.pid 2>/dev/null || true)
       if [ -n "$pid" ] && [ "$(cat /proc/"$pid"/comm 2>/dev/null)" = smtpd ]; then
@@ -69,13 +76,37 @@ start() {
   stop opensmtpd
   stop postfix
   wait_for_free_port "the mail servers"
-  install_package "$server"
+  install_package "${server%-tls}"
   id admin >/dev/null 2>&1 || $sudo useradd -m admin
   case $server in
     opensmtpd)
       $sudo tee /etc/smtpd.conf >/dev/null <<'CONF'
 table aliases file:/etc/aliases
 listen on 127.0.0.1 port 25
+action "local" mbox alias <aliases>
+match from any for domain "example.com" action "local"
+match from local for local action "local"
+CONF
+      $sudo smtpd -n
+      $sudo smtpd
+      ;;
+    opensmtpd-tls)
+      [ -d "$pki" ] || { echo "no PKI folder: $pki" >&2; exit 2; }
+      chmod 600 "$pki"/*.key
+      printf 'taro %s\n' "$(smtpctl encrypt secret)" | $sudo tee /etc/smtpd-creds >/dev/null
+      $sudo chmod 640 /etc/smtpd-creds
+      $sudo chgrp opensmtpd /etc/smtpd-creds 2>/dev/null || true
+      $sudo tee /etc/smtpd.conf >/dev/null <<CONF
+table aliases file:/etc/aliases
+table creds file:/etc/smtpd-creds
+pki trusted cert "$pki/trusted.crt"
+pki trusted key "$pki/trusted.key"
+pki other cert "$pki/other.crt"
+pki other key "$pki/other.key"
+listen on 127.0.0.1 port 25
+listen on 127.0.0.1 port 587 tls-require pki trusted auth <creds>
+listen on 127.0.0.1 port 465 smtps pki trusted auth <creds>
+listen on 127.0.0.1 port 2587 tls-require pki other auth <creds>
 action "local" mbox alias <aliases>
 match from any for domain "example.com" action "local"
 match from local for local action "local"
@@ -99,5 +130,5 @@ case $action in
     stop "$server"
     wait_for_free_port "$server"
     ;;
-  *) echo "usage: $0 start|stop opensmtpd|postfix" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop opensmtpd|opensmtpd-tls|postfix" >&2; exit 2 ;;
 esac

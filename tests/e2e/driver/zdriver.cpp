@@ -47,6 +47,8 @@
 //   clip-set FILE              CF_TEXT = the file's bytes, CF_LOCALE = 0x0411
 //   clip-get                   CF_TEXT's bytes, unchanged, to stdout
 //   clip-empty
+//   add-root FILE              adds the DER certificate FILE to the ROOT store
+//                              of the machine's user (the prefix trusts it)
 //
 // HWNDs are printed as 0x hex; numbers are read as decimal or 0x hex. Output is
 // UTF-8, one record a line, fields separated by tabs; backslash, tab, CR and
@@ -63,6 +65,7 @@
 #include <commctrl.h>
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <wincrypt.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -727,6 +730,24 @@ int ClipSet(const Args& args) {
   return 0;
 }
 
+int AddRoot(const Args& args) {
+  FILE* file = _wfopen(args.At(0).c_str(), L"rb");
+  if (!file) throw Failure{L"cannot read " + args.At(0)};
+  std::string der;
+  char buffer[4096];
+  for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) der.append(buffer, got);
+  fclose(file);
+  HCERTSTORE root = CertOpenSystemStoreW(0, L"ROOT");
+  if (!root) throw Failure{L"cannot open the ROOT store, error " + Dec(GetLastError())};
+  const BOOL added = CertAddEncodedCertificateToStore(
+      root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+      static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  const DWORD error = GetLastError();
+  CertCloseStore(root, 0);
+  if (!added) throw Failure{L"cannot add the certificate, error " + Dec(error)};
+  return 0;
+}
+
 int ClipGet(const Args&) {
   OpenedClipboard clipboard;
   HANDLE data = GetClipboardData(CF_TEXT);
@@ -768,7 +789,8 @@ constexpr Subcommand kSubcommands[] = {
     {L"settle", Settle},     {L"wait-gone", WaitGone}, {L"kill", Kill},
     {L"pointer", Pointer},   {L"keys", Keys},          {L"tooltips", Tooltips},
     {L"shortcut", Shortcut}, {L"msgbox", MsgBox},      {L"answer", Answer},
-    {L"clip-set", ClipSet},  {L"clip-get", ClipGet},   {L"clip-empty", ClipEmpty}};
+    {L"clip-set", ClipSet},  {L"clip-get", ClipGet},   {L"clip-empty", ClipEmpty},
+    {L"add-root", AddRoot}};
 
 // A crash must not look like an ordinary "not found" to the harness.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
