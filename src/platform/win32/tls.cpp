@@ -272,6 +272,18 @@ class SchannelConnection final : public Connection {
       error = static_cast<long>(GetLastError());
       return TlsCheck::kFailed;
     }
+    // The chain's own status first: Wine's SSL policy passes a chain whose
+    // issuer was never found.
+    const DWORD trust = chain->TrustStatus.dwErrorStatus;
+    if (trust & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN |
+                 CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_CYCLIC)) {
+      crypt.free_chain(chain);
+      return TlsCheck::kUnknownIssuer;
+    }
+    if (trust & CERT_TRUST_IS_NOT_TIME_VALID) {
+      crypt.free_chain(chain);
+      return TlsCheck::kExpired;
+    }
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
     ssl.cbSize = sizeof ssl;
     ssl.dwAuthType = AUTHTYPE_SERVER;

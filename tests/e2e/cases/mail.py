@@ -219,29 +219,29 @@ def sent_by_hand(z, ini, message):
 
 def case_mail_by_submission_with_starttls_and_auth_plain(z):
     pki = make_pki(z)
-    round_trip(z, "opensmtpd-tls", account_ini(b"localhost:587"), pki)
+    round_trip(z, "postfix-tls", account_ini(b"localhost:587"), pki)
 
 
 def case_mail_with_tls_from_the_first_byte_on_465(z):
     pki = make_pki(z)
-    round_trip(z, "opensmtpd-tls", account_ini(b"127.0.0.1:465"), pki)
+    round_trip(z, "postfix-tls", account_ini(b"127.0.0.1:465"), pki)
 
 
 def case_mail_with_a_wrong_password_is_refused_with_535(z):
-    mail_server("start", "opensmtpd-tls", make_pki(z))
+    mail_server("start", "postfix-tls", make_pki(z))
     try:
         sent_by_hand(z, account_ini(b"localhost:587", b"wrong", automatic=False), "AUTH err=535")
     finally:
-        mail_server("stop", "opensmtpd-tls")
+        mail_server("stop", "postfix-tls")
 
 
 def case_mail_to_a_certificate_nobody_trusts_is_refused_unless_pinned(z):
     pki = make_pki(z)
-    mail_server("start", "opensmtpd-tls", pki)
+    mail_server("start", "postfix-tls", pki)
     try:
         sent_by_hand(z, account_ini(b"127.0.0.1:2587", automatic=False),
                      "TLS err. ｻｰﾊﾞ証明書を信頼できません(発行元不明)")
     finally:
-        mail_server("stop", "opensmtpd-tls")
+        mail_server("stop", "postfix-tls")
     pin = b"TlsCertSha256=" + fingerprint(pki / "other.crt") + b"\r\n"
-    round_trip(z, "opensmtpd-tls", account_ini(b"127.0.0.1:2587", more=pin), pki)
+    round_trip(z, "postfix-tls", account_ini(b"127.0.0.1:2587", more=pin), pki)
