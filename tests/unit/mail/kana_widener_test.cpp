@@ -70,9 +70,8 @@ TEST(KanaWidener, GrowsPastAnyFixedBuffer) {
   EXPECT_EQ(out.substr(out.size() - 4), ROMAN "a");
 }
 
-// The whole half-width table, 89 entries: each single byte A0 to DF, then
-// the voiced and semi-voiced pairs, becomes the character at its place in
-// this text (whose two-byte codes the next test checks against glibc).
+// All 89 entries: A0 to DF, then the voiced and semi-voiced pairs, become the
+// characters of this text in order (its codes are checked against glibc below).
 TEST(KanaWidener, WidensEveryEntryOfTheKanaTable) {
   const std::string_view table =
       "　。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノ"

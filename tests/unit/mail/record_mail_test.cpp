@@ -33,12 +33,5 @@ TEST(MailedRecordText, KeepsEveryLineTo998BytesAndImportsBackToTheSameLine) {
   EXPECT_EQ(imported.record + ",", BuildRecordLine("PC", pc, RecordForm::kFile));
 }
 
-TEST(MailedRecordText, LeavesARecordOfShortLinesAsItIs) {
-  CollectedInfo pc;
-  pc.softs = {"Sample Editor 2.1", "LAN Tools", "ﾒｰﾙ", "Virus Check 7"};
-  const std::string record = BuildRecordLine("PC", pc, RecordForm::kMail);
-  EXPECT_EQ(MailedRecordText(record), "Zeltrand v0.90 2[" + record + "]");
-}
-
 }  // namespace
 }  // namespace zeltrand::testing
