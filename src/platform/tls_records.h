@@ -33,7 +33,7 @@ class TlsRecordReader {
   // The next whole record. Waits at most `timeout_ms` for each receive.
   TlsRecord Next(unsigned timeout_ms);
   // Bytes the TLS layer took but did not use go back before what follows.
-  void PutBack(std::string_view bytes) { buffer_.insert(0, bytes); }
+  void PutBack(const std::string& bytes) { buffer_.insert(0, bytes); }
 
  private:
   Connection& connection_;
