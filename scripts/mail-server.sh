@@ -108,7 +108,7 @@ CONF
         'maillog_file = /var/log/postfix.log' "smtpd_tls_cert_file = $pki/trusted.crt" \
         "smtpd_tls_key_file = $pki/trusted.key" 'smtpd_sasl_type = cyrus' \
         'smtpd_sasl_path = smtpd' 'smtpd_sasl_local_domain = zeltrand.test' \
-        'cyrus_sasl_config_path = /etc/postfix/sasl'
+        'cyrus_sasl_config_path = /etc/postfix/sasl' 'smtpd_tls_loglevel = 1'
       # Not chrooted, so that they reach /etc/sasldb2.
       local common='-o smtpd_sasl_auth_enable=yes -o smtpd_tls_auth_only=yes'
       common="$common -o smtpd_recipient_restrictions=permit_sasl_authenticated,reject"

@@ -117,38 +117,42 @@ void Win32Net::Stop() {
   WSACleanup();
 }
 
-std::optional<NetAddress> Win32Net::ParseAddress(const std::string& text) {
-  if (text.find(':') == std::string::npos) {
-    const unsigned long address = inet_addr(text.c_str());
-    if (address == INADDR_NONE) return std::nullopt;
-    return NetAddress{static_cast<std::uint32_t>(address)};
-  }
+namespace {
+
+// The first address of `family` the system gives for `text`.
+std::optional<NetAddress> FirstAddress(const std::string& text, int family, int flags) {
   ADDRINFOW hints{};
-  hints.ai_family = AF_INET6;
-  hints.ai_flags = AI_NUMERICHOST;
+  hints.ai_family = family;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = flags;
   ADDRINFOW* found = nullptr;
   if (GetAddrInfoW(Widen(text).c_str(), nullptr, &hints, &found) != 0 || !found) {
     return std::nullopt;
   }
-  NetAddress address{0, true, {}};
-  const auto* in6 = reinterpret_cast<const sockaddr_in6*>(found->ai_addr);
-  std::copy(std::begin(in6->sin6_addr.s6_addr), std::end(in6->sin6_addr.s6_addr),
-            address.ipv6.begin());
+  NetAddress address{};
+  if (family == AF_INET6) {
+    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(found->ai_addr);
+    address.is_ipv6 = true;
+    std::copy(std::begin(in6->sin6_addr.s6_addr), std::end(in6->sin6_addr.s6_addr),
+              address.ipv6.begin());
+  } else {
+    address.ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+  }
   FreeAddrInfoW(found);
   return address;
 }
 
+}  // namespace
+
+std::optional<NetAddress> Win32Net::ParseAddress(const std::string& text) {
+  if (text.find(':') != std::string::npos) return FirstAddress(text, AF_INET6, AI_NUMERICHOST);
+  const unsigned long address = inet_addr(text.c_str());
+  if (address == INADDR_NONE) return std::nullopt;
+  return NetAddress{static_cast<std::uint32_t>(address)};
+}
+
 std::optional<NetAddress> Win32Net::LookUp(const std::string& name) {
-  ADDRINFOW hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  ADDRINFOW* found = nullptr;
-  if (GetAddrInfoW(Widen(name).c_str(), nullptr, &hints, &found) != 0 || !found) {
-    return std::nullopt;
-  }
-  const NetAddress address{reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr};
-  FreeAddrInfoW(found);
-  return address;
+  return FirstAddress(name, AF_INET, 0);
 }
 
 OpenedConnection Win32Net::Open() {

@@ -714,13 +714,18 @@ HGLOBAL Global(const void* data, size_t size) {
   return memory;
 }
 
-int ClipSet(const Args& args) {
-  FILE* file = _wfopen(args.At(0).c_str(), L"rb");
-  if (!file) throw Failure{L"cannot read " + args.At(0)};
+std::string ReadBytes(const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) throw Failure{L"cannot read " + path};
   std::string bytes;
   char buffer[4096];
   for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
   fclose(file);
+  return bytes;
+}
+
+int ClipSet(const Args& args) {
+  const std::string bytes = ReadBytes(args.At(0));
   OpenedClipboard clipboard;
   EmptyClipboard();
   LCID locale = 0x0411;
@@ -731,12 +736,7 @@ int ClipSet(const Args& args) {
 }
 
 int AddRoot(const Args& args) {
-  FILE* file = _wfopen(args.At(0).c_str(), L"rb");
-  if (!file) throw Failure{L"cannot read " + args.At(0)};
-  std::string der;
-  char buffer[4096];
-  for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) der.append(buffer, got);
-  fclose(file);
+  const std::string der = ReadBytes(args.At(0));
   HCERTSTORE root = CertOpenSystemStoreW(0, L"ROOT");
   if (!root) throw Failure{L"cannot open the ROOT store, error " + Dec(GetLastError())};
   const BOOL added = CertAddEncodedCertificateToStore(
