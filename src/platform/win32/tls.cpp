@@ -128,6 +128,13 @@ class SchannelConnection final : public Connection {
     has_credentials_ = true;
     status = Handshake({}, kHandshakeTimeoutMs);
     if (status != SEC_E_OK) return status;
+    // Wine takes the disabled protocols of SCH_CREDENTIALS as a wish only.
+    SecPkgContext_ConnectionInfo connection{};
+    status = sspi_->QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection);
+    if (status != SEC_E_OK) return status;
+    constexpr DWORD kTooOld =
+        SP_PROT_SSL2_CLIENT | SP_PROT_SSL3_CLIENT | SP_PROT_TLS1_0_CLIENT | SP_PROT_TLS1_1_CLIENT;
+    if (connection.dwProtocol & kTooOld) return SEC_E_UNSUPPORTED_FUNCTION;
     return sspi_->QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
   }
 
