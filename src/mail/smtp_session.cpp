@@ -262,8 +262,8 @@ bool Converse(Connection& connection, Net& net, const MailTeller& tell, const Ma
   return sent;
 }
 
-// An empty name would be this PC itself to the name service.
-// A text of no form the box takes is a name nobody knows; an IPv6 address
+// A text of no form the box takes (an empty one too, which would be this
+// PC itself to the name service) is a name nobody knows; an IPv6 address
 // is never looked up.
 std::optional<NetAddress> ServerAddress(Net& net, DialogWindow& window, const MailTeller& tell,
                                         const std::optional<MailServer>& server) {
