@@ -6,10 +6,19 @@
 # to /var/mail/admin.
 #
 #   bash scripts/mail-server.sh start opensmtpd|postfix
+#   bash scripts/mail-server.sh start postfix-tls PKI_DIR
 #   bash scripts/mail-server.sh stop opensmtpd|postfix
+#
+# postfix-tls takes mail for the submission cases besides port 25: 587
+# with STARTTLS required and 465 with TLS from the start, both with
+# PKI_DIR/trusted.crt and .key, and 2587 like 587 with PKI_DIR/other.crt
+# and .key; all three want AUTH (PLAIN or LOGIN, Cyrus SASL's sasldb) as
+# taro, password secret. (OpenSMTPD 6.8 of Debian 12 cannot do TLS with
+# OpenSSL 3: its key process fails every handshake with "EVP lib".)
 set -eu
 action=$1
 server=$2
+pki=${3:-}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
@@ -51,7 +60,7 @@ stop() {
         $sudo kill "$pid"
       fi
       ;;
-    postfix) installed postfix && $sudo postfix stop 2>/dev/null || true ;;
+    postfix | postfix-tls) installed postfix && $sudo postfix stop 2>/dev/null || true ;;
   esac
 }
 
@@ -69,7 +78,7 @@ start() {
   stop opensmtpd
   stop postfix
   wait_for_free_port "the mail servers"
-  install_package "$server"
+  install_package "${server%-tls}"
   id admin >/dev/null 2>&1 || $sudo useradd -m admin
   case $server in
     opensmtpd)
@@ -83,7 +92,35 @@ CONF
       $sudo smtpd -n
       $sudo smtpd
       ;;
+    postfix-tls)
+      [ -d "$pki" ] || { echo "no PKI folder: $pki" >&2; exit 2; }
+      install_package libsasl2-modules
+      install_package sasl2-bin
+      chmod 600 "$pki"/*.key
+      $sudo install -d /etc/postfix/sasl
+      printf 'pwcheck_method: auxprop\nauxprop_plugin: sasldb\nmech_list: PLAIN LOGIN\nsasldb_path: /etc/sasldb2\n' |
+        $sudo tee /etc/postfix/sasl/smtpd.conf >/dev/null
+      echo secret | $sudo saslpasswd2 -p -c -f /etc/sasldb2 -u zeltrand.test taro
+      $sudo chown root:postfix /etc/sasldb2
+      $sudo chmod 640 /etc/sasldb2
+      $sudo postconf -e 'mydestination = example.com, $myhostname, localhost' \
+        'inet_interfaces = loopback-only' 'inet_protocols = ipv4' \
+        'maillog_file = /var/log/postfix.log' "smtpd_tls_cert_file = $pki/trusted.crt" \
+        "smtpd_tls_key_file = $pki/trusted.key" 'smtpd_sasl_type = cyrus' \
+        'smtpd_sasl_path = smtpd' 'smtpd_sasl_local_domain = zeltrand.test' \
+        'cyrus_sasl_config_path = /etc/postfix/sasl' 'smtpd_tls_loglevel = 1'
+      # Not chrooted, so that they reach /etc/sasldb2.
+      local common='-o smtpd_sasl_auth_enable=yes -o smtpd_tls_auth_only=yes'
+      common="$common -o smtpd_recipient_restrictions=permit_sasl_authenticated,reject"
+      $sudo postconf -M "submission/inet=submission inet n - n - - smtpd -o smtpd_tls_security_level=encrypt $common" \
+        "smtps/inet=smtps inet n - n - - smtpd -o smtpd_tls_wrappermode=yes $common" \
+        "2587/inet=2587 inet n - n - - smtpd -o smtpd_tls_security_level=encrypt $common -o smtpd_tls_cert_file=$pki/other.crt -o smtpd_tls_key_file=$pki/other.key"
+      $sudo postfix start
+      ;;
     postfix)
+      # What a postfix-tls start added goes again.
+      $sudo postconf -X smtpd_tls_cert_file smtpd_tls_key_file smtpd_sasl_type 2>/dev/null || true
+      $sudo postconf -MX submission/inet smtps/inet 2587/inet 2>/dev/null || true
       $sudo postconf -e 'mydestination = example.com, $myhostname, localhost' \
         'inet_interfaces = loopback-only' 'inet_protocols = ipv4' \
         'maillog_file = /var/log/postfix.log'
@@ -99,5 +136,5 @@ case $action in
     stop "$server"
     wait_for_free_port "$server"
     ;;
-  *) echo "usage: $0 start|stop opensmtpd|postfix" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop opensmtpd|postfix|postfix-tls" >&2; exit 2 ;;
 esac

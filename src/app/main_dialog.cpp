@@ -152,10 +152,13 @@ void MainDialog::ShowDetail(int item) {
   zeltrand::ShowDetail(window_, state_.collected.item_values, item);
 }
 
-// An unattended run that could not mail says so to its logon script.
+// An unattended run that could not mail says so to its logon script; one
+// that ends by itself writes what went wrong to the log instead of holding
+// the run with a box.
 void MainDialog::SendMail(int) {
   WaitCursorPrelude();
-  if (!SendRecordMail(state_, services_, window_) && mail_unattended_) {
+  const bool to_log = mail_unattended_ && state_.auto_flags.exit && !state_.shift_held;
+  if (!SendRecordMail(state_, services_, window_, to_log) && mail_unattended_) {
     state_.exit_code |= exit_code::kMailFailed;
   }
 }

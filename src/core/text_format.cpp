@@ -9,8 +9,8 @@ std::string FormatText(const char* format, ...) {
   // Once to measure, once to write.
   va_list args;
   va_start(args, format);
-  // clang-tidy 14 sees args uninitialised here only when it analyses this
-  // file together with others in one run.
+  // A clang-tidy run over several files carries the va_list checker's state
+  // over from an earlier file (seen after registry_reports.cpp).
   const int length =
       std::vsnprintf(nullptr, 0, format, args);  // NOLINT(clang-analyzer-valist.Uninitialized)
   va_end(args);

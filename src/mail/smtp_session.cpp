@@ -3,16 +3,17 @@
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/text_format.h"
 #include "mail/kana_widener.h"
+#include "mail/mail_server.h"
 
 namespace zeltrand {
 
 namespace {
 
-constexpr std::uint16_t kSmtpPort = 25;
 constexpr std::size_t kReceiveChunk = 4000;
 // A reply, all its lines together, is far shorter; a server that sends more
 // is treated like one whose reply was lost (WSAEMSGSIZE, message too long).
@@ -28,18 +29,28 @@ constexpr const char* kBadAddress =
     "%sが正しくありません!\n空白、制御文字、<、>を含むｱﾄﾞﾚｽは送れません。\n[%s]";
 constexpr std::string_view kSenderLabel = "自ｱﾄﾞﾚｽ名";
 constexpr std::string_view kRecipientLabel = "取得情報ﾒｰﾙ先";
+constexpr std::string_view kNoStartTls = "STARTTLS err. ｻｰﾊﾞがSTARTTLSに対応していません";
+constexpr std::string_view kNoAuthMechanism = "AUTH err. ｻｰﾊﾞがPLAIN/LOGINに対応していません";
+constexpr const char* kUntrusted = "TLS err. ｻｰﾊﾞ証明書を信頼できません(%s)";
+constexpr const char* kTlsFailed = "TLS err=0x%08lX";
+constexpr std::pair<TlsCheck, const char*> kUntrustedReasons[] = {
+    {TlsCheck::kExpired, "有効期限切れ"},
+    {TlsCheck::kWrongName, "名前の不一致"},
+    {TlsCheck::kUnknownIssuer, "発行元不明"},
+};
 
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 // An address goes into the commands and headers as it stands, so a blank,
-// a control character or a bracket in it could end a line or a command.
+// a control character or a bracket in it could end a line or a command, and
+// a byte of 0x80 or above would go raw into a mail declared 7-bit.
 bool IsSafeAddress(std::string_view address) {
   if (address.empty()) return false;
   for (const char c : address) {
     const auto b = static_cast<unsigned char>(c);
-    if (b <= 0x20 || b == 0x7F || c == '<' || c == '>') return false;
+    if (b <= 0x20 || b >= 0x7F || c == '<' || c == '>') return false;
   }
   return true;
 }
@@ -79,16 +90,16 @@ std::string DataLines(std::string_view body) {
 
 class Dialogue {
  public:
-  Dialogue(Connection& connection, DialogWindow& window)
-      : connection_(connection), window_(window) {}
+  Dialogue(Connection& connection, const MailTeller& tell)
+      : connection_(&connection), tell_(tell) {}
 
   void Tell(std::string_view text, unsigned style = kMbOk) {
-    window_.ShowMessage(text, kTitleText, style);
+    if (!quiet_) tell_(text, style);
   }
 
   // A failed send is told, and the reply then says how the step went.
   void Send(std::string_view bytes) {
-    if (const int error = connection_.Send(bytes, kSmtpTimeoutMs)) {
+    if (const int error = connection_->Send(bytes, kSmtpTimeoutMs)) {
       Tell(FormatText("send err. WSAGetLastError=%d", error));
     }
   }
@@ -99,17 +110,19 @@ class Dialogue {
   // hold the program for good: it is given up after kReplyLimit bytes.
   std::optional<std::string> Reply() {
     std::size_t taken = 0;
+    lines_.clear();
     for (;;) {
       const std::size_t end = pending_.find('\n');
       if (end != std::string::npos) {
         std::string line = pending_.substr(0, end + 1);
         pending_.erase(0, end + 1);
         taken += line.size();
+        lines_.push_back(line);
         if (line.size() < 4 || line[3] != '-') return line;
         continue;
       }
       if (taken + pending_.size() > kReplyLimit) return ReceiveFailed(kReplyTooLong);
-      const Received got = connection_.Receive(kReceiveChunk, kSmtpTimeoutMs);
+      const Received got = connection_->Receive(kReceiveChunk, kSmtpTimeoutMs);
       if (got.error) return ReceiveFailed(got.error);
       if (got.bytes.empty()) {
         if (pending_.empty()) return std::nullopt;
@@ -149,9 +162,39 @@ class Dialogue {
     return false;
   }
 
+  // Once "." got 250 the server has the mail: how the goodbye goes is no
+  // failure of the mail, and nobody is told about it.
+  void Quit() {
+    quiet_ = true;
+    Step("QUIT", "QUIT\r\n", "221");
+  }
+
+  // The lines of the last reply, its last one included.
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+  // From here on the dialogue runs inside TLS. What the server sent
+  // before it is dropped: it could be anybody's (RFC 3207).
+  bool Secure(Net& net, const TlsRequest& request) {
+    pending_.clear();
+    SecuredConnection secured = net.Secure(*connection_, request);
+    if (!secured.connection) {
+      for (const auto& [check, reason] : kUntrustedReasons) {
+        if (check == secured.check) Tell(FormatText(kUntrusted, reason));
+      }
+      if (secured.check == TlsCheck::kFailed) Tell(FormatText(kTlsFailed, secured.error));
+      return false;
+    }
+    secured_ = std::move(secured.connection);
+    connection_ = secured_.get();
+    return true;
+  }
+
  private:
-  Connection& connection_;
-  DialogWindow& window_;
+  Connection* connection_;
+  std::unique_ptr<Connection> secured_;
+  std::vector<std::string> lines_;
+  const MailTeller& tell_;
+  bool quiet_ = false;
   std::string pending_;
   bool receive_failed_ = false;
 };
@@ -168,60 +211,116 @@ std::string Message(const MailRequest& r) {
          DataLines(KanaWidener(r.text)) + ".\r\n";
 }
 
-bool Converse(Connection& connection, DialogWindow& window, const MailRequest& r) {
-  Dialogue d(connection, window);
-  return d.Greeted() && d.Step("HELO", Command("HELO ", r.name), "250") &&
-         d.Step("MAIL FROM", Command("MAIL FROM:<", r.sender + ">"), "250") &&
-         d.Step("RCPT TO", Command("RCPT TO:<", r.recipient + ">"), "250") &&
-         d.Step("DATA", "DATA\r\n", "354") && d.Step(".(DATA終了)", Message(r), "250") &&
-         d.Step("QUIT", "QUIT\r\n", "221");
+// EHLO, then STARTTLS unless the connection is secured already, EHLO again
+// inside TLS, and AUTH when there is an account. A server without STARTTLS
+// gets nothing of the mail or the account.
+bool Extended(Dialogue& d, Net& net, const MailRequest& r, const MailServer& server, bool secured) {
+  const std::string ehlo = Command("EHLO ", r.name);
+  if (!d.Step("EHLO", ehlo, "250")) return false;
+  if (!secured) {
+    if (!OffersExtension(d.Lines(), "STARTTLS")) {
+      d.Tell(kNoStartTls);
+      d.Quit();
+      return false;
+    }
+    if (!d.Step("STARTTLS", "STARTTLS\r\n", "220") ||
+        !d.Secure(net, {server.host, r.pinned_sha256}) || !d.Step("EHLO", ehlo, "250")) {
+      return false;
+    }
+  }
+  if (r.user.empty()) return true;
+  switch (ChooseAuthMechanism(d.Lines())) {
+    case AuthMechanism::kPlain:
+      return d.Step("AUTH", Command("AUTH PLAIN ", AuthPlainResponse(r.user, r.password)), "235");
+    case AuthMechanism::kLogin:
+      return d.Step("AUTH", "AUTH LOGIN\r\n", "334") &&
+             d.Step("AUTH", Base64(r.user) + "\r\n", "334") &&
+             d.Step("AUTH", Base64(r.password) + "\r\n", "235");
+    case AuthMechanism::kNone:
+      break;
+  }
+  d.Tell(kNoAuthMechanism);
+  d.Quit();
+  return false;
 }
 
-// An empty name would be this PC itself to the name service.
-std::optional<NetAddress> ServerAddress(Net& net, DialogWindow& window, const std::string& server) {
-  if (const auto address = net.ParseAddress(server)) return address;
-  window.OpenWaitNotice(kLookupNotice);
-  const auto address = server.empty() ? std::nullopt : net.LookUp(server);
-  window.CloseWaitNotice();
-  if (!address) window.ShowMessage(kLookupFailed, kTitleText, kMbIconWarning);
+bool Converse(Connection& connection, Net& net, const MailTeller& tell, const MailRequest& r,
+              const MailServer& server) {
+  Dialogue d(connection, tell);
+  const MailSecurity security = SecurityFor(server, !r.user.empty());
+  if (security == MailSecurity::kImplicitTls && !d.Secure(net, {server.host, r.pinned_sha256})) {
+    return false;
+  }
+  if (!d.Greeted()) return false;
+  const bool opened = security == MailSecurity::kPlain
+                          ? d.Step("HELO", Command("HELO ", r.name), "250")
+                          : Extended(d, net, r, server, security == MailSecurity::kImplicitTls);
+  const bool sent = opened && d.Step("MAIL FROM", Command("MAIL FROM:<", r.sender + ">"), "250") &&
+                    d.Step("RCPT TO", Command("RCPT TO:<", r.recipient + ">"), "250") &&
+                    d.Step("DATA", "DATA\r\n", "354") && d.Step(".(DATA終了)", Message(r), "250");
+  if (sent) d.Quit();
+  return sent;
+}
+
+// A text of no form the box takes (an empty one too, which would be this
+// PC itself to the name service) is a name nobody knows; an IPv6 address
+// is never looked up.
+std::optional<NetAddress> ServerAddress(Net& net, DialogWindow& window, const MailTeller& tell,
+                                        const std::optional<MailServer>& server) {
+  if (server) {
+    if (auto address = net.ParseAddress(server->host);
+        address && address->is_ipv6 == server->ipv6) {
+      return address;
+    }
+  }
+  std::optional<NetAddress> address;
+  if (!server || !server->ipv6) {
+    window.OpenWaitNotice(kLookupNotice);
+    if (server) address = net.LookUp(server->host);
+    window.CloseWaitNotice();
+  }
+  if (!address) tell(kLookupFailed, kMbIconWarning);
   return address;
 }
 
-bool Session(Net& net, DialogWindow& window, const MailRequest& r) {
+bool Session(Net& net, DialogWindow& window, const MailTeller& tell, const MailRequest& r) {
   const OpenedConnection opened = net.Open();
   if (!opened.connection) {
-    window.ShowMessage(FormatText("socket err. WSAGetLastError=%d", opened.error), kTitleText,
-                       kMbOk);
+    tell(FormatText("socket err. WSAGetLastError=%d", opened.error), kMbOk);
     return false;
   }
-  const auto address = ServerAddress(net, window, r.server);
+  const std::optional<MailServer> server = ParseMailServer(r.server);
+  const auto address = ServerAddress(net, window, tell, server);
   if (!address) return false;
   window.OpenWaitNotice(kConnectNotice);
-  const int error = opened.connection->Connect(*address, kSmtpPort, kSmtpTimeoutMs);
+  const int error = opened.connection->Connect(*address, server->port, kSmtpTimeoutMs);
   window.CloseWaitNotice();
   if (error) {
-    window.ShowMessage(FormatText("connect err. WSAGetLastError=%d", error), kTitleText, kMbOk);
+    tell(FormatText("connect err. WSAGetLastError=%d", error), kMbOk);
     return false;
   }
-  return Converse(*opened.connection, window, r);
+  return Converse(*opened.connection, net, tell, r, *server);
 }
 
 }  // namespace
 
-bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request) {
+bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request,
+                 const MailTeller& teller) {
+  const MailTeller tell = teller ? teller : [&window](std::string_view text, unsigned style) {
+    window.ShowMessage(text, kTitleText, style);
+  };
   const std::pair<std::string_view, const std::string&> addresses[] = {
       {kSenderLabel, request.sender}, {kRecipientLabel, request.recipient}};
   for (const auto& [label, address] : addresses) {
     if (IsSafeAddress(address)) continue;
-    window.ShowMessage(FormatText(kBadAddress, std::string(label).c_str(), address.c_str()),
-                       kTitleText, kMbIconWarning);
+    tell(FormatText(kBadAddress, std::string(label).c_str(), address.c_str()), kMbIconWarning);
     return false;
   }
   if (const int error = net.Start()) {
-    window.ShowMessage(FormatText("WSAStartup err=%d", error), kTitleText, kMbOk);
+    tell(FormatText("WSAStartup err=%d", error), kMbOk);
     return false;
   }
-  const bool sent = Session(net, window, request);
+  const bool sent = Session(net, window, tell, request);
   net.Stop();
   return sent;
 }

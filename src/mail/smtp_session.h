@@ -1,5 +1,5 @@
 // The mail that carries a record to the administrator: one SMTP dialogue
-// (RFC 5321) with one server on port 25, no extensions. On the wire:
+// (RFC 5321) with one server. On port 25 without an account, on the wire:
 //
 //   S: 220 mail.example.jp ESMTP
 //   C: HELO Zeltrand
@@ -29,10 +29,23 @@
 // Every line ends in CR LF; a body line that begins with "." gets another.
 // The greeting's code is not looked at; every other reply must carry the
 // code its step expects, or the user is told, for example RCPT TO err=550.
-// No wait lasts longer than 30 s.
+// On the submission port, or with an account, EHLO replaces HELO, then:
+//
+//   C: STARTTLS                       (not on port 465: TLS from the start)
+//   S: 220 2.0.0 Ready to start TLS
+//   ...                               (TLS handshake, the certificate checked)
+//   C: EHLO Zeltrand
+//   S: 250-AUTH PLAIN LOGIN
+//   C: AUTH PLAIN AHRhcm8Ac2VjcmV0
+//   S: 235 2.7.0 Authentication successful
+//
+// and MAIL FROM as above. No wait lasts longer than 30 s. Once "." got 250 the mail counts as
+// sent, however the QUIT goes.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/machine.h"
 #include "platform/net.h"
@@ -45,13 +58,20 @@ struct MailRequest {
   std::string recipient;
   std::string name;    // the HELO argument and the subject
   std::string text;    // code page 932, lines ending in LF
-  std::string server;  // a dotted address or a host name
+  std::string server;  // the box's text: host, host:port, [IPv6]:port (mail_server.h)
   LocalTime date;
+  std::string user;           // the account, UTF-8; none: no AUTH
+  std::string password;       // UTF-8; never shown, logged or written
+  std::string pinned_sha256;  // 32 bytes: the one certificate trusted besides the system's
 };
 
 inline constexpr unsigned kSmtpTimeoutMs = 30000;
 
-// True once the server has taken the mail; every failure has been shown.
-bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request);
+// Where the session's messages go: by default a box owned by the dialog.
+using MailTeller = std::function<void(std::string_view text, unsigned style)>;
+
+// True once the server has taken the mail; every failure has been told.
+bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request,
+                 const MailTeller& tell = {});
 
 }  // namespace zeltrand

@@ -1,8 +1,10 @@
-// TCP over IPv4 for the mail: a name or dotted address, one connection,
-// and sends and receives that never wait longer than they are told.
-// Failures carry the sockets library's error number (10060 is a time-out).
+// TCP for the mail: a name or an address, one connection, sends and
+// receives that never wait longer than they are told, and TLS over the
+// connection. Failures carry the sockets library's error number (10060 is
+// a time-out).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,7 +14,11 @@
 
 namespace zeltrand {
 
-using NetAddress = std::uint32_t;  // IPv4, in network order
+struct NetAddress {
+  std::uint32_t ipv4 = 0;  // in network order
+  bool is_ipv6 = false;
+  std::array<std::uint8_t, 16> ipv6{};
+};
 
 struct Received {
   std::string bytes;  // empty with no error: the other side closed
@@ -36,6 +42,28 @@ struct OpenedConnection {
   int error = 0;
 };
 
+// What the server's certificate must be: one that chains to a root the
+// system trusts and names `host` (a name, or the address typed), or else
+// the one certificate whose SHA-256 is `pinned_sha256` (32 bytes), if set.
+struct TlsRequest {
+  std::string host;
+  std::string pinned_sha256;
+};
+
+enum class TlsCheck {
+  kTrusted,
+  kExpired,
+  kWrongName,
+  kUnknownIssuer,
+  kFailed,  // no certificate to check: the handshake itself failed
+};
+
+struct SecuredConnection {
+  std::unique_ptr<Connection> connection;  // none unless trusted
+  TlsCheck check = TlsCheck::kFailed;
+  long error = 0;  // the system's status code when the handshake failed
+};
+
 class Net {
  public:
   virtual ~Net() = default;
@@ -43,12 +71,16 @@ class Net {
   virtual int Start() = 0;
   // Ends what a successful Start began.
   virtual void Stop() = 0;
-  // The address a dotted text such as "192.168.1.5" stands for, asking
-  // nobody; nothing for any other text.
+  // The address a dotted text such as "192.168.1.5", or an IPv6 address
+  // such as "2001:db8::1", stands for, asking nobody; nothing for any other
+  // text.
   virtual std::optional<NetAddress> ParseAddress(const std::string& text) = 0;
-  // The first address the name service gives for `name`.
+  // The first IPv4 address the name service gives for `name`.
   virtual std::optional<NetAddress> LookUp(const std::string& name) = 0;
   virtual OpenedConnection Open() = 0;
+  // Runs the TLS handshake over `plain`, which must outlive the result,
+  // and checks the server's certificate.
+  virtual SecuredConnection Secure(Connection& plain, const TlsRequest& request) = 0;
 };
 
 }  // namespace zeltrand

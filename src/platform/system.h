@@ -70,6 +70,8 @@ class Files {
   // UTF-16 text in code page 932, as the system converts it ('?' for what
   // the code page lacks).
   virtual std::string Cp932FromUtf16(std::u16string_view text) = 0;
+  // Code page 932 text in UTF-16, as the system converts it.
+  virtual std::u16string Utf16FromCp932(std::string_view text) = 0;
 };
 
 // Everything the logic may ask of the system, handed in once at start.

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "core/log_file.h"
+#include "platform/machine.h"
 #include "record/clipboard_import.h"
 #include "record/pending_records.h"
 #include "record/record_file.h"
@@ -85,10 +87,12 @@ void RecordCommands::Record() {
   if (result == AppendResult::kWritten) {
     NoteWritten(path, !kept.empty());
   } else {
-    const std::string_view kept_or_not = NoteNotWritten(path, line);
-    if (!(unattended_ && EndsByItself())) {
-      Tell(FailureText(kRecordNotWritten, result, path) + std::string(kept_or_not),
-           kMbOk | kMbIconWarning);
+    const std::string text =
+        FailureText(kRecordNotWritten, result, path) + std::string(NoteNotWritten(path, line));
+    if (unattended_ && EndsByItself()) {
+      AppendLogLine(services_.files, services_.machine.Now(), text);
+    } else {
+      Tell(text, kMbOk | kMbIconWarning);
     }
   }
   if (recorded_) recorded_(unattended_ && EndsByItself());

@@ -9,8 +9,8 @@
 // the next record written there; until then the process exit code carries
 // exit_code::kRecordPending. When 記録 is done, by success or not, with
 // AutoExit set and Shift not held at start, the program ends: silently when
-// the first tick pressed 記録, through the exit button as the user would
-// otherwise.
+// the first tick pressed 記録 (what went wrong goes to the log file,
+// core/log_file.h), through the exit button as the user would otherwise.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,8 @@
 #include "settings/settings_file.h"
 
+#include <utility>
+#include <vector>
+
 #include "core/cp932.h"
 #include "platform/system.h"
 #include "settings/profile.h"
@@ -52,32 +55,132 @@ Settings DefaultSettings(const Paths& paths) {
                   std::string(kUnsetRecipient), Join(paths.exe_dir, "Zeltrand.csv")};
 }
 
-std::string FormatSettingsFile(const Settings& s, const AutoFlags& flags) {
-  const auto flag = [](bool set) { return set ? "1" : ""; };
+namespace {
+
+// The lines of one section of a file as it was, its header line first
+// (none for what comes before the first section).
+struct OldSection {
+  std::string name;
+  std::vector<std::string_view> lines;
+};
+
+bool IsBlankLine(std::string_view line) {
+  return line.find_first_not_of(" \t\r\x1A") == std::string_view::npos;
+}
+
+std::string_view Trimmed(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Sections as the profile reader finds them: a line that begins with "["
+// and holds a "]" starts one.
+std::vector<OldSection> SplitSections(std::string_view text) {
+  std::vector<OldSection> sections(1);
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const std::string_view t = Trimmed(line);
+    if (t.starts_with('[') && t.find(']') != std::string_view::npos) {
+      sections.push_back({std::string(Trimmed(t.substr(1, t.rfind(']') - 1))), {}});
+    }
+    sections.back().lines.push_back(line);
+  }
+  return sections;
+}
+
+void DropTrailingBlanks(std::vector<std::string_view>& lines) {
+  while (!lines.empty() && IsBlankLine(lines.back())) lines.pop_back();
+}
+
+struct TemplateSection {
+  std::string_view name;
+  std::vector<std::pair<std::string_view, std::string>> keys;
+  std::vector<std::string_view> carried;  // the file's other lines of it
+};
+
+bool IsTemplateKey(const TemplateSection& section, std::string_view line) {
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  for (const auto& [key, value] : section.keys) {
+    if (cp932::EqualsIgnoringCase(Trimmed(line.substr(0, eq)), key)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string FormatSettingsFile(const Settings& s, const AutoFlags& flags,
+                               std::string_view old_text) {
+  const auto flag = [](bool set) { return std::string(set ? "1" : ""); };
   // A line break inside a value would add lines to the file, even sections
   // and flags: such a value is written empty, and the next start falls back
   // to what it shows when nothing is set.
   const auto value = [](const std::string& v) {
     return v.find_first_of("\r\n") == std::string::npos ? v : std::string();
   };
-  std::string text;
-  text += "[mail]\r\nSmtp=" + value(s.sender_address) + "\r\nMailTo=" + value(s.recipient_address) +
-          "\r\nMyMailServerIP=" + value(s.mail_server_name) + "\r\n\r\n";
   // The profile reader hands back at most 255 bytes: a longer path would come
   // back cut, naming another file. Left empty, the default path is used.
   const std::string record_path =
       s.record_path.size() <= kProfileValueLimit ? value(s.record_path) : "";
-  text += "[file]\r\nRecFile=" + record_path + "\r\n\r\n";
-  text += std::string("[auto]\r\nStart=") + flag(flags.start) + "\r\nRec=" + flag(flags.record) +
-          "\r\nMail=" + flag(flags.mail) + "\r\nEnd=" + flag(flags.exit) + "\r\n";
-  const std::string url = value(s.server_url);
-  if (!url.empty()) text += "\r\n[server]\r\nUrl=" + url + "\r\n";
+  TemplateSection sections[] = {
+      {kSectionMail,
+       {{kKeySmtp, value(s.sender_address)},
+        {kKeyMailTo, value(s.recipient_address)},
+        {kKeyMailServer, value(s.mail_server_name)}},
+       {}},
+      {kSectionFile, {{kKeyRecFile, record_path}}, {}},
+      {kSectionAuto,
+       {{kKeyStart, flag(flags.start)},
+        {kKeyRec, flag(flags.record)},
+        {kKeyMail, flag(flags.mail)},
+        {kKeyEnd, flag(flags.exit)}},
+       {}},
+  };
+  // Everything of the old file but the template's own keys is carried over:
+  // lines before the first section stay first, lines of a template section
+  // follow its keys, other sections come after the last one.
+  std::vector<OldSection> old = SplitSections(old_text);
+  std::vector<OldSection> others;
+  for (std::size_t i = 1; i < old.size(); ++i) {
+    TemplateSection* own = nullptr;
+    for (TemplateSection& t : sections) {
+      if (cp932::EqualsIgnoringCase(old[i].name, t.name)) own = &t;
+    }
+    if (!own) {
+      DropTrailingBlanks(old[i].lines);
+      others.push_back(old[i]);
+      continue;
+    }
+    for (std::size_t k = 1; k < old[i].lines.size(); ++k) {
+      if (!IsTemplateKey(*own, old[i].lines[k])) own->carried.push_back(old[i].lines[k]);
+    }
+    DropTrailingBlanks(own->carried);
+  }
+  DropTrailingBlanks(old[0].lines);
+  std::string text;
+  const auto add = [&text](std::string_view line) { (text += line) += "\r\n"; };
+  for (const std::string_view line : old[0].lines) add(line);
+  for (const TemplateSection& t : sections) {
+    if (t.name != kSectionMail) add("");
+    add("[" + std::string(t.name) + "]");
+    for (const auto& [key, v] : t.keys) add(std::string(key) + "=" + v);
+    for (const std::string_view line : t.carried) add(line);
+  }
+  for (const OldSection& other : others) {
+    add("");
+    for (const std::string_view line : other.lines) add(line);
+  }
   return text;
 }
 
 bool WriteSettingsFile(Files& files, const Paths& paths, const Settings& settings,
                        const AutoFlags& flags) {
-  return files.WriteWholeFile(paths.ini_path, FormatSettingsFile(settings, flags));
+  return files.WriteWholeFile(
+      paths.ini_path, FormatSettingsFile(settings, flags, ReadProfileText(files, paths.ini_path)));
 }
 
 }  // namespace zeltrand

@@ -1,6 +1,9 @@
 // Paths of the program and its settings file, Zeltrand.ini beside the
-// executable. The file is written whole at exit, always as these thirteen
-// lines (CR LF line ends, values as they are):
+// executable. The file is written whole at exit, as these thirteen lines
+// (CR LF line ends, values as they are) and whatever else the file held:
+// keys the program does not manage (User, Password, TlsCertSha256 of
+// [mail]) and comments follow the keys of their section, lines before the
+// first section stay first, other sections follow [auto].
 //
 //   [mail]
 //   Smtp=<sender address>
@@ -38,6 +41,11 @@ inline constexpr std::string_view kSectionMail = "mail";
 inline constexpr std::string_view kKeySmtp = "Smtp";  // the sender's address
 inline constexpr std::string_view kKeyMailTo = "MailTo";
 inline constexpr std::string_view kKeyMailServer = "MyMailServerIP";
+// The account and the server's own certificate, set by the administrator
+// in the file; the program never writes them.
+inline constexpr std::string_view kKeyUser = "User";
+inline constexpr std::string_view kKeyPassword = "Password";
+inline constexpr std::string_view kKeyTlsCertSha256 = "TlsCertSha256";
 inline constexpr std::string_view kSectionFile = "file";
 inline constexpr std::string_view kKeyRecFile = "RecFile";
 inline constexpr std::string_view kSectionAuto = "auto";
@@ -66,7 +74,10 @@ std::string DirectoryOf(std::string_view exe_path);
 Paths MakePaths(std::string exe_path);
 Settings DefaultSettings(const Paths& paths);
 
-std::string FormatSettingsFile(const Settings& settings, const AutoFlags& flags);
+// `old_text` is the file as it was: every line of it but the template's own
+// keys is written again, unchanged (see above).
+std::string FormatSettingsFile(const Settings& settings, const AutoFlags& flags,
+                               std::string_view old_text = {});
 bool WriteSettingsFile(Files& files, const Paths& paths, const Settings& settings,
                        const AutoFlags& flags);
 

@@ -60,6 +60,9 @@ class FakeFiles : public Files {
   std::string LocalAppDataFolder() override { return local_app_data; }
   bool CreateFolder(const std::string& path) override { return folders.insert(path), true; }
   std::string Cp932FromUtf16(std::u16string_view text) override { return utf16::ToCp932(text); }
+  std::u16string Utf16FromCp932(std::string_view text) override {
+    return utf16::FromCp932(text).value_or(u"?");
+  }
 };
 
 class FakeAppendFile : public AppendFile {

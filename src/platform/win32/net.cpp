@@ -6,6 +6,8 @@
 // clang-format on
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "platform/win32/text.h"
 
@@ -41,20 +43,32 @@ int Wait(SOCKET socket, bool for_writing, unsigned timeout_ms) {
 // Non-blocking from the start: connect, send and receive wait in select.
 class Win32Connection final : public Connection {
  public:
-  explicit Win32Connection(SOCKET socket) : socket_(socket) {
-    u_long non_blocking = 1;
-    ioctlsocket(socket_, FIONBIO, &non_blocking);
-  }
+  explicit Win32Connection(SOCKET socket) : socket_(socket) { MakeNonBlocking(); }
   ~Win32Connection() override { closesocket(socket_); }
   Win32Connection(const Win32Connection&) = delete;
   Win32Connection& operator=(const Win32Connection&) = delete;
 
+  // The socket was made for IPv4; an IPv6 address needs one of its own.
   int Connect(NetAddress address, std::uint16_t port, unsigned timeout_ms) override {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = address;
-    if (connect(socket_, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) return 0;
+    sockaddr_storage to{};
+    int size = sizeof(sockaddr_in);
+    if (address.is_ipv6) {
+      const SOCKET v6 = socket(AF_INET6, SOCK_STREAM, 0);
+      if (v6 == INVALID_SOCKET) return WSAGetLastError();
+      closesocket(std::exchange(socket_, v6));
+      MakeNonBlocking();
+      auto& in6 = reinterpret_cast<sockaddr_in6&>(to);
+      in6.sin6_family = AF_INET6;
+      in6.sin6_port = htons(port);
+      std::copy(address.ipv6.begin(), address.ipv6.end(), in6.sin6_addr.s6_addr);
+      size = sizeof in6;
+    } else {
+      auto& in4 = reinterpret_cast<sockaddr_in&>(to);
+      in4.sin_family = AF_INET;
+      in4.sin_port = htons(port);
+      in4.sin_addr.s_addr = address.ipv4;
+    }
+    if (connect(socket_, reinterpret_cast<const sockaddr*>(&to), size) == 0) return 0;
     const int error = WSAGetLastError();
     return error == WSAEWOULDBLOCK ? Wait(socket_, true, timeout_ms) : error;
   }
@@ -84,6 +98,11 @@ class Win32Connection final : public Connection {
   }
 
  private:
+  void MakeNonBlocking() {
+    u_long non_blocking = 1;
+    ioctlsocket(socket_, FIONBIO, &non_blocking);
+  }
+
   SOCKET socket_;
 };
 
@@ -98,23 +117,42 @@ void Win32Net::Stop() {
   WSACleanup();
 }
 
+namespace {
+
+// The first address of `family` the system gives for `text`.
+std::optional<NetAddress> FirstAddress(const std::string& text, int family, int flags) {
+  ADDRINFOW hints{};
+  hints.ai_family = family;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = flags;
+  ADDRINFOW* found = nullptr;
+  if (GetAddrInfoW(Widen(text).c_str(), nullptr, &hints, &found) != 0 || !found) {
+    return std::nullopt;
+  }
+  NetAddress address{};
+  if (family == AF_INET6) {
+    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(found->ai_addr);
+    address.is_ipv6 = true;
+    std::copy(std::begin(in6->sin6_addr.s6_addr), std::end(in6->sin6_addr.s6_addr),
+              address.ipv6.begin());
+  } else {
+    address.ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+  }
+  FreeAddrInfoW(found);
+  return address;
+}
+
+}  // namespace
+
 std::optional<NetAddress> Win32Net::ParseAddress(const std::string& text) {
+  if (text.find(':') != std::string::npos) return FirstAddress(text, AF_INET6, AI_NUMERICHOST);
   const unsigned long address = inet_addr(text.c_str());
   if (address == INADDR_NONE) return std::nullopt;
-  return static_cast<NetAddress>(address);
+  return NetAddress{static_cast<std::uint32_t>(address)};
 }
 
 std::optional<NetAddress> Win32Net::LookUp(const std::string& name) {
-  ADDRINFOW hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  ADDRINFOW* found = nullptr;
-  if (GetAddrInfoW(Widen(name).c_str(), nullptr, &hints, &found) != 0 || !found) {
-    return std::nullopt;
-  }
-  const NetAddress address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-  FreeAddrInfoW(found);
-  return address;
+  return FirstAddress(name, AF_INET, 0);
 }
 
 OpenedConnection Win32Net::Open() {

@@ -13,6 +13,7 @@ class Win32Net final : public Net {
   std::optional<NetAddress> ParseAddress(const std::string& text) override;
   std::optional<NetAddress> LookUp(const std::string& name) override;
   OpenedConnection Open() override;
+  SecuredConnection Secure(Connection& plain, const TlsRequest& request) override;
 };
 
 }  // namespace zeltrand::win32

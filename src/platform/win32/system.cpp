@@ -134,6 +134,11 @@ std::string Win32Files::Cp932FromUtf16(std::u16string_view text) {
   return Narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
 }
 
+std::u16string Win32Files::Utf16FromCp932(std::string_view text) {
+  const std::wstring wide = Widen(text);
+  return std::u16string(reinterpret_cast<const char16_t*>(wide.data()), wide.size());
+}
+
 namespace {
 
 class Win32AppendFile final : public AppendFile {

@@ -19,6 +19,7 @@ class Win32Files final : public Files {
   std::string LocalAppDataFolder() override;
   bool CreateFolder(const std::string& path) override;
   std::string Cp932FromUtf16(std::u16string_view text) override;
+  std::u16string Utf16FromCp932(std::string_view text) override;
 };
 
 }  // namespace zeltrand::win32

@@ -1,19 +1,26 @@
 """送信 against real mail servers on 127.0.0.1 port 25, one after the other
 (scripts/mail-server.sh installs, starts and stops them), and the whole
 round trip: an automatic run records and mails the PC, the delivered body
-goes onto the clipboard, 取込 adds it to the record file.
+goes onto the clipboard, 取込 adds it to the record file. The same through
+TLS and AUTH on 587 and 465, with certificates made for the run: the
+prefix trusts the test CA (zdriver add-root), never the host.
 """
 
 import email.utils
+import hashlib
 import mailbox
+import os
+import pwd
 import re
 import socket
+import ssl
 import subprocess
 import time
 import unicodedata
 from datetime import datetime, timezone
 from pathlib import Path
 
+from wine_session import windows_path
 from zeltrand_e2e import CaseFailure, ended_silently_by_wine, expect, expect_equal, wait_until
 
 SCRIPT = Path(__file__).resolve().parents[3] / "scripts" / "mail-server.sh"
@@ -31,8 +38,8 @@ HEADERS = {"From": SENDER, "To": RECIPIENT, "Subject": "Zeltrand", "MIME-Version
 COLUMN = re.compile(rb'"(?:[^"]|"")*",')
 
 
-def mail_server(action, server):
-    result = subprocess.run(["bash", str(SCRIPT), action, server], stdin=subprocess.DEVNULL,
+def mail_server(action, server, *more):
+    result = subprocess.run(["bash", str(SCRIPT), action, server, *more], stdin=subprocess.DEVNULL,
                             capture_output=True, text=True, timeout=240)
     if result.returncode != 0:
         raise CaseFailure("%s %s failed: %s" % (action, server, result.stderr.strip()[-2000:]))
@@ -74,12 +81,12 @@ def delivered(server):
     return wait_until(message, 30, "the mail in %s from %s" % (MAILBOX, server))
 
 
-def round_trip(z, server):
-    mail_server("start", server)
+def round_trip(z, server, ini=AUTOMATIC_INI, *more):
+    mail_server("start", server, *more)
     try:
         if MAILBOX.exists():
             MAILBOX.write_bytes(b"")
-        z.place("Zeltrand.ini", AUTOMATIC_INI)
+        z.place("Zeltrand.ini", ini)
         sent_at = datetime.now(timezone.utc)
         expect_equal(run_automatically(z), 0, "exit code of the automatic run")
         message = delivered(server)
@@ -128,13 +135,14 @@ def case_mail_that_fails_in_an_automatic_run_says_so_in_the_exit_code(z):
     # Nothing listens on port 25: the connect is refused at once.
     mail_server("stop", "opensmtpd")
     mail_server("stop", "postfix")
+    # It ends by itself: no box holds it, the message goes to the log.
+    log = (Path(z.session.env["WINEPREFIX"]) / "drive_c" / "users" /
+           pwd.getpwuid(os.getuid()).pw_name / "AppData/Local/Zeltrand/Zeltrand.log")
+    log.unlink(missing_ok=True)
     z.place("Zeltrand.ini", AUTOMATIC_INI)
-    z.start()
-    box = z.msgbox(timeout=60)
-    expect_equal((box.caption, box.text),
-                 ("Zeltrand v0.90 2003.1.17", "connect err. WSAGetLastError=10061"), "message")
-    z.answer("IDOK")
-    expect_equal(z.wait_exit(timeout=20), 4, "exit code (mail failed)")
+    expect_equal(run_automatically(z), 4, "exit code (mail failed)")
+    expect(re.fullmatch(rb"\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d connect err\. WSAGetLastError=10061\r\n",
+                        log.read_bytes()), "the log: %r" % log.read_bytes())
     expect((z.app_dir / "Zeltrand.csv").read_bytes().count(b"\n") == 2, "the record was not kept")
 
 
@@ -159,3 +167,82 @@ def case_mail_to_a_server_that_never_answers_gives_up_with_the_time_out(z):
         listener.close()
     z.click(EXIT_BUTTON)
     expect_equal(z.wait_exit(), 0, "exit code of a run that was not automatic")
+
+
+def make_pki(z):
+    """A test CA the prefix trusts and its server certificate for localhost
+    and 127.0.0.1 (trusted.*), and the same from a CA nobody trusts
+    (other.*). Returns the folder."""
+    pki = z.folder / "pki"
+    pki.mkdir()
+    (pki / "server.ext").write_text("subjectAltName=DNS:localhost,IP:127.0.0.1,DNS:127.0.0.1\n"
+                                    "extendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n")
+
+    def openssl(*args):
+        subprocess.run(["openssl", *args], cwd=pki, check=True, capture_output=True)
+    for name, ca in (("trusted", "ca"), ("other", "other-ca")):
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", ca + ".key", "-out",
+                ca + ".crt", "-days", "30", "-subj", "/CN=Zeltrand test CA " + ca)
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out",
+                name + ".csr", "-subj", "/CN=localhost")
+        openssl("x509", "-req", "-in", name + ".csr", "-CA", ca + ".crt", "-CAkey", ca + ".key",
+                "-CAcreateserial", "-days", "30", "-extfile", "server.ext", "-out", name + ".crt")
+    openssl("x509", "-in", "ca.crt", "-outform", "DER", "-out", "ca.der")
+    z.driver.run("add-root", windows_path(pki / "ca.der"))
+    return pki
+
+
+def fingerprint(certificate):
+    der = ssl.PEM_cert_to_DER_cert(certificate.read_text())
+    return ":".join("%02X" % b for b in hashlib.sha256(der).digest()).encode()
+
+
+def account_ini(server, password=b"secret", more=b"", automatic=True):
+    ini = AUTOMATIC_INI.replace(b"MyMailServerIP=127.0.0.1\r\n", b"MyMailServerIP=" + server +
+                                b"\r\nUser=taro\r\nPassword=" + password + b"\r\n" + more)
+    return ini if automatic else ini.split(b"[auto]")[0]
+
+
+def sent_by_hand(z, ini, message):
+    """送信 pressed by hand gives `message`, and nothing arrives."""
+    if MAILBOX.exists():
+        MAILBOX.write_bytes(b"")
+    z.place("Zeltrand.ini", ini)
+    z.start()
+    z.click(SEND_BUTTON)
+    expect_equal(z.msgbox(timeout=60).text, message, "message")
+    z.answer("IDOK")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
+    time.sleep(2)
+    expect(not MAILBOX.exists() or MAILBOX.read_bytes() == b"", "nothing was delivered")
+
+
+def case_mail_by_submission_with_starttls_and_auth_plain(z):
+    pki = make_pki(z)
+    round_trip(z, "postfix-tls", account_ini(b"localhost:587"), pki)
+
+
+def case_mail_with_tls_from_the_first_byte_on_465(z):
+    pki = make_pki(z)
+    round_trip(z, "postfix-tls", account_ini(b"127.0.0.1:465"), pki)
+
+
+def case_mail_with_a_wrong_password_is_refused_with_535(z):
+    mail_server("start", "postfix-tls", make_pki(z))
+    try:
+        sent_by_hand(z, account_ini(b"localhost:587", b"wrong", automatic=False), "AUTH err=535")
+    finally:
+        mail_server("stop", "postfix-tls")
+
+
+def case_mail_to_a_certificate_nobody_trusts_is_refused_unless_pinned(z):
+    pki = make_pki(z)
+    mail_server("start", "postfix-tls", pki)
+    try:
+        sent_by_hand(z, account_ini(b"127.0.0.1:2587", automatic=False),
+                     "TLS err. ｻｰﾊﾞ証明書を信頼できません(発行元不明)")
+    finally:
+        mail_server("stop", "postfix-tls")
+    pin = b"TlsCertSha256=" + fingerprint(pki / "other.crt") + b"\r\n"
+    round_trip(z, "postfix-tls", account_ini(b"127.0.0.1:2587", more=pin), pki)

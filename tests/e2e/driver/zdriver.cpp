@@ -47,6 +47,8 @@
 //   clip-set FILE              CF_TEXT = the file's bytes, CF_LOCALE = 0x0411
 //   clip-get                   CF_TEXT's bytes, unchanged, to stdout
 //   clip-empty
+//   add-root FILE              adds the DER certificate FILE to the ROOT store
+//                              of the machine's user (the prefix trusts it)
 //
 // HWNDs are printed as 0x hex; numbers are read as decimal or 0x hex. Output is
 // UTF-8, one record a line, fields separated by tabs; backslash, tab, CR and
@@ -63,6 +65,7 @@
 #include <commctrl.h>
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <wincrypt.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -719,19 +722,37 @@ HGLOBAL Global(const void* data, size_t size) {
   return memory;
 }
 
-int ClipSet(const Args& args) {
-  FILE* file = _wfopen(args.At(0).c_str(), L"rb");
-  if (!file) throw Failure{L"cannot read " + args.At(0)};
+std::string ReadBytes(const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) throw Failure{L"cannot read " + path};
   std::string bytes;
   char buffer[4096];
   for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
   fclose(file);
+  return bytes;
+}
+
+int ClipSet(const Args& args) {
+  const std::string bytes = ReadBytes(args.At(0));
   OpenedClipboard clipboard;
   EmptyClipboard();
   LCID locale = 0x0411;
   if (!SetClipboardData(CF_TEXT, Global(bytes.c_str(), bytes.size() + 1)) ||
       !SetClipboardData(CF_LOCALE, Global(&locale, sizeof locale)))
     throw Failure{L"SetClipboardData failed, error " + Dec(GetLastError())};
+  return 0;
+}
+
+int AddRoot(const Args& args) {
+  const std::string der = ReadBytes(args.At(0));
+  HCERTSTORE root = CertOpenSystemStoreW(0, L"ROOT");
+  if (!root) throw Failure{L"cannot open the ROOT store, error " + Dec(GetLastError())};
+  const BOOL added = CertAddEncodedCertificateToStore(
+      root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+      static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  const DWORD error = GetLastError();
+  CertCloseStore(root, 0);
+  if (!added) throw Failure{L"cannot add the certificate, error " + Dec(error)};
   return 0;
 }
 
@@ -776,7 +797,8 @@ constexpr Subcommand kSubcommands[] = {
     {L"settle", Settle},     {L"wait-gone", WaitGone}, {L"kill", Kill},
     {L"pointer", Pointer},   {L"keys", Keys},          {L"tooltips", Tooltips},
     {L"shortcut", Shortcut}, {L"msgbox", MsgBox},      {L"answer", Answer},
-    {L"clip-set", ClipSet},  {L"clip-get", ClipGet},   {L"clip-empty", ClipEmpty}};
+    {L"clip-set", ClipSet},  {L"clip-get", ClipGet},   {L"clip-empty", ClipEmpty},
+    {L"add-root", AddRoot}};
 
 // A crash must not look like an ordinary "not found" to the harness.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {

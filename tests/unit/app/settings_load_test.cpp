@@ -44,7 +44,7 @@ TEST(SettingsLoad, StartZeroCountsAsSetAndIsWrittenBackAsOne) {
   EXPECT_NE(h.files.contents[kIni].find("\r\nStart=1\r\n"), std::string::npos);
 }
 
-TEST(SettingsLoad, AFileWithOtherContentIsReplacedByTheThirteenLines) {
+TEST(SettingsLoad, AFileWithOtherContentGetsTheThirteenLinesAndKeepsTheRest) {
   DialogHarness h;
   h.files.contents[kIni] =
       "; old settings\r\n[other]\r\nx=1\r\n[AUTO]\r\nend=\r\nrec=on\r\n[Mail]\r\nmailto=b@c\r\n";
@@ -53,9 +53,11 @@ TEST(SettingsLoad, AFileWithOtherContentIsReplacedByTheThirteenLines) {
   h.dialog.OnInit();
   h.dialog.OnCommand(27);
   EXPECT_EQ(h.files.contents[kIni],
-            "[mail]\r\nSmtp=???@???.???\r\nMailTo=b@c\r\nMyMailServerIP=???.???.???.???\r\n\r\n"
+            "; old "
+            "settings\r\n[mail]\r\nSmtp=???@???.???\r\nMailTo=b@c\r\nMyMailServerIP=???.???.???.???"
+            "\r\n\r\n"
             "[file]\r\nRecFile=C:\\Tools\\Zeltrand.csv\r\n\r\n"
-            "[auto]\r\nStart=\r\nRec=1\r\nMail=\r\nEnd=\r\n");
+            "[auto]\r\nStart=\r\nRec=1\r\nMail=\r\nEnd=\r\n\r\n[other]\r\nx=1\r\n");
 }
 
 TEST(SettingsLoad, APathTooLongForTheFileIsNotStoredCut) {

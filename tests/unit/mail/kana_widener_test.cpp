@@ -4,6 +4,8 @@
 #include <iconv.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace zeltrand::testing {
 namespace {
@@ -66,6 +68,26 @@ TEST(KanaWidener, GrowsPastAnyFixedBuffer) {
   const std::string out = KanaWidener(text);
   EXPECT_EQ(out.size(), 3000u * 9);
   EXPECT_EQ(out.substr(out.size() - 4), ROMAN "a");
+}
+
+// All 89 entries: A0 to DF, then the voiced and semi-voiced pairs, become the
+// characters of this text in order (its codes are checked against glibc below).
+TEST(KanaWidener, WidensEveryEntryOfTheKanaTable) {
+  const std::string_view table =
+      "　。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノ"
+      "ハヒフヘホマミムメモヤユヨラリルレロワン゛゜ガギグゲゴザジズゼゾダヂヅデドパピプペポバビブベ"
+      "ボ";
+  ASSERT_EQ(table.size(), 89u * 2);
+  std::vector<std::string> inputs;
+  for (int b = 0xA0; b <= 0xDF; ++b) inputs.push_back({static_cast<char>(b)});
+  for (const auto& [first, last, mark] :
+       {std::tuple{0xB6, 0xC4, '\xDE'}, {0xCA, 0xCE, '\xDF'}, {0xCA, 0xCE, '\xDE'}}) {
+    for (int b = first; b <= last; ++b) inputs.push_back({static_cast<char>(b), mark});
+  }
+  ASSERT_EQ(inputs.size(), 89u);
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    EXPECT_EQ(KanaWidener(inputs[i]), KanaWidener(table.substr(2 * i, 2))) << "entry " << i;
+  }
 }
 
 // glibc's converter as the reference, over the two-byte codes of the rows

@@ -22,10 +22,18 @@ namespace {
 //   notice: text  a notice, in order
 //   result: sent|failed
 // and the setting-up keys text, sender, recipient, server, lookup,
-// start-error, connect-error. \n, \r and \xHH stand for those bytes.
+// start-error, connect-error, account (the user, a blank, the password) and
+// tls (the certificate's issuer is unknown). \n, \r and \xHH stand for those bytes.
 struct Transcript {
-  MailRequest request{"taro@example.jp",    "admin@example.jp", "Zeltrand",
-                      "Zeltrand v0.90 2[]", "192.0.2.25",       {2026, 12, 7, 19, 15, 4, 9 * 60}};
+  MailRequest request{"taro@example.jp",
+                      "admin@example.jp",
+                      "Zeltrand",
+                      "Zeltrand v0.90 2[]",
+                      "192.0.2.25",
+                      {2026, 12, 7, 19, 15, 4, 9 * 60},
+                      {},
+                      {},
+                      {}};
   FakeNet net;
   std::string expected_sent;
   std::vector<ShownMessage> boxes;
@@ -33,12 +41,13 @@ struct Transcript {
   bool sent = false;
 };
 
-// The transcripts are UTF-8; the program speaks code page 932.
-std::string Cp932(std::string utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  std::string out(utf8.size(), '\0');
-  char *in = utf8.data(), *to = out.data();
-  std::size_t in_left = utf8.size(), out_left = out.size();
+// The transcripts are UTF-8; the program speaks code page 932, and the
+// account goes out in UTF-8 again.
+std::string Convert(std::string text, const char* to_code = "CP932", const char* from = "UTF-8") {
+  iconv_t cd = iconv_open(to_code, from);
+  std::string out(text.size() * 2, '\0');
+  char *in = text.data(), *to = out.data();
+  std::size_t in_left = text.size(), out_left = out.size();
   EXPECT_NE(iconv(cd, &in, &in_left, &to, &out_left), static_cast<std::size_t>(-1));
   iconv_close(cd);
   return out.substr(0, out.size() - out_left);
@@ -63,7 +72,7 @@ Transcript Load(const std::string& name) {
   std::ifstream file(std::string(ZELTRAND_FIXTURES) + "/mail/" + name);
   std::stringstream utf8;
   utf8 << file.rdbuf();
-  std::istringstream lines(Cp932(utf8.str()));
+  std::istringstream lines(Convert(utf8.str()));
   Transcript t;
   std::string line;
   while (std::getline(lines, line)) {
@@ -86,6 +95,11 @@ Transcript Load(const std::string& name) {
     if (key == "server:") t.request.server = value;
     if (key == "start-error:") t.net.start_error = std::stoi(value);
     if (key == "connect-error:") t.net.connect_error = std::stoi(value);
+    if (key == "account:") {
+      t.request.user = value.substr(0, value.find(' '));
+      t.request.password = Convert(value.substr(value.find(' ') + 1), "UTF-8", "CP932");
+    }
+    if (key == "tls:") t.net.tls_check = TlsCheck::kUnknownIssuer;
     if (key == "lookup:") {
       const std::size_t blank = value.find(' ');
       t.net.names[value.substr(0, blank)] = *t.net.ParseAddress(value.substr(blank + 1));
@@ -116,6 +130,9 @@ TEST_P(SmtpTranscript, GoesAsScripted) {
     EXPECT_EQ(window.messages[i].text, t.boxes[i].text);
     EXPECT_EQ(window.messages[i].caption, t.boxes[i].caption);
     EXPECT_EQ(window.messages[i].style, t.boxes[i].style);
+    if (!t.request.password.empty()) {
+      EXPECT_EQ(window.messages[i].text.find(t.request.password), std::string::npos);
+    }
   }
   EXPECT_EQ(window.notice_texts, t.notices);
   EXPECT_FALSE(window.notice_open);
@@ -129,14 +146,42 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, SmtpTranscript, ::testing::ValuesIn(Transcrip
 
 TEST(SmtpSession, RefusesAddressesThatWouldInjectProtocolLines) {
   for (const char* bad : {"", "a b@example.jp", "a@example.jp\r\nDATA", "<a@example.jp>",
-                          "a\t@example.jp", "a@example.jp>"}) {
+                          "a\t@example.jp", "a@example.jp>", "経理@example.jp", "a@\xC3\xA9.jp"}) {
     FakeNet net;
     FakeDialogWindow window;
-    MailRequest request{bad, "admin@example.jp", "Zeltrand", "x", "192.0.2.25", {}};
+    MailRequest request{bad, "admin@example.jp", "Zeltrand", "x", "192.0.2.25", {}, {}, {}, {}};
     EXPECT_FALSE(SmtpSession(net, window, request)) << bad;
     EXPECT_EQ(net.starts, 0) << bad;
     ASSERT_EQ(window.messages.size(), 1u) << bad;
   }
+}
+
+// Once "." got 250 the server has the mail: a QUIT that the server hangs
+// up on, answers with another code or leaves unanswered changes nothing.
+TEST(SmtpSession, AMailThatGot250IsSentHoweverTheQuitGoes) {
+  for (const std::optional<Received>& quit_reply :
+       {std::optional<Received>{{"", 0}}, {{"500 what\r\n", 0}}, std::optional<Received>{}}) {
+    Transcript t = Load("delivered.txt");
+    t.net.replies.pop_back();
+    if (quit_reply) t.net.replies.push_back(*quit_reply);
+    FakeDialogWindow window;
+    EXPECT_TRUE(SmtpSession(t.net, window, t.request));
+    EXPECT_EQ(t.net.sent, t.expected_sent);
+    EXPECT_TRUE(window.messages.empty()) << window.messages[0].text;
+  }
+}
+
+// A handshake that failed before any certificate gives the system's status.
+TEST(SmtpSession, AFailedHandshakeGivesTheSystemsStatus) {
+  Transcript t = Load("untrusted_certificate.txt");
+  t.net.tls_check = TlsCheck::kFailed;
+  t.net.tls_error = 0x80090326L;
+  FakeDialogWindow window;
+  EXPECT_FALSE(SmtpSession(t.net, window, t.request));
+  EXPECT_EQ(t.net.sent, t.expected_sent);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text, "TLS err=0x80090326");
+  EXPECT_TRUE(t.net.connected_to.is_ipv6 && t.net.connected_port == 587);
 }
 
 // A reply that never ends, in one endless line or in endless "250-" lines,
@@ -149,7 +194,8 @@ TEST(SmtpSession, GivesUpOnAReplyThatNeverEnds) {
     net.replies.push_back({"220 mail.example.jp\r\n", 0});
     for (int i = 0; i < 1000; ++i) net.replies.push_back({chunk, 0});
     FakeDialogWindow window;
-    MailRequest request{"taro@example.jp", "admin@example.jp", "Zeltrand", "x", "192.0.2.25", {}};
+    MailRequest request{
+        "taro@example.jp", "admin@example.jp", "Zeltrand", "x", "192.0.2.25", {}, {}, {}, {}};
     EXPECT_FALSE(SmtpSession(net, window, request));
     EXPECT_EQ(net.sent, "HELO Zeltrand\r\n");
     EXPECT_GT(net.replies.size(), 900u);

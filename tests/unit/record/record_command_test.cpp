@@ -19,6 +19,7 @@ constexpr const char* kIni = "C:\\Tools\\Zeltrand.ini";
 constexpr const char* kRecordPath = "C:\\Tools\\Zeltrand.csv";
 constexpr const char* kWaiting = "取得情報記録ﾌｧｲﾙ空き待ち中...";
 constexpr const char* kPending = "C:\\Users\\taro\\AppData\\Local\\Zeltrand\\pending.csv";
+constexpr const char* kLog = "C:\\Users\\taro\\AppData\\Local\\Zeltrand\\Zeltrand.log";
 constexpr const char* kKept = "\nこの記録は保存しておき、次回の記録時に追加します。";
 
 struct RecordHarness : DialogHarness {
@@ -243,6 +244,28 @@ TEST(RecordEndHook, OnlyTheUnattendedRunEndsWithoutAskingWhenSettingsCannotBeSav
     EXPECT_EQ(h.window.end_calls, unattended ? 1 : 0) << unattended;
     EXPECT_EQ(h.window.messages.size(), unattended ? 0u : 2u) << unattended;
     EXPECT_EQ(h.state.exit_code, exit_code::kRecordPending);
+    EXPECT_EQ(h.files.contents[kLog],
+              unattended ? "2003.01.17 09:05:03 取得情報記録ﾌｧｲﾙに記録できませんでした! "
+                           "ﾌｧｲﾙが他で使用中です。 C:\\Tools\\Zeltrand.csv "
+                           "この記録は保存しておき、次回の記録時に追加します。\r\n"
+                         : "");
+  }
+}
+
+// A mail that fails in a run that ends by itself holds it with no box: the
+// message goes to the log, line by line, and the exit code says so. With
+// Shift held the run stays open and the box is shown.
+TEST(FirstTickMail, AFailureOfARunThatEndsByItselfGoesToTheLog) {
+  for (const bool shift : {false, true}) {
+    RecordHarness h("[mail]\r\nMyMailServerIP=192.0.2.25\r\n[auto]\r\nMail=1\r\nEnd=1\r\n");
+    h.state.shift_held = shift;
+    h.files.contents[kLog] = "earlier\r\n";
+    h.dialog.OnTimer(1);
+    EXPECT_EQ(h.window.messages.size(), shift ? 1u : 0u);
+    EXPECT_EQ(h.files.contents[kLog],
+              shift ? "earlier\r\n"
+                    : "earlier\r\n2003.01.17 09:05:03 recv err. WSAGetLastError=10060\r\n");
+    EXPECT_EQ(h.state.exit_code, exit_code::kMailFailed);
   }
 }
 

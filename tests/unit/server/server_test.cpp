@@ -213,15 +213,6 @@ TEST_F(RecordToServer, SaysSoInAMessageWhenSomeoneIsThere) {
                 std::string(kUrl) + "\nこの情報は保存しておき、次回の記録時に送信します。");
 }
 
-TEST(ServerSetting, IsWrittenAfterTheThirteenLinesOnlyWhereSet) {
-  Settings s{"a@b", "mail", "c@d", "x.csv"};
-  const std::string without = FormatSettingsFile(s, AutoFlags{});
-  s.server_url = "https://inv.example/ocsinventory";
-  EXPECT_EQ(FormatSettingsFile(s, AutoFlags{}),
-            without + "\r\n[server]\r\nUrl=https://inv.example/ocsinventory\r\n");
-  EXPECT_EQ(without.find("[server]"), std::string::npos);
-}
-
 class StringSource : public summary::ByteSource {
  public:
   explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}

@@ -82,5 +82,47 @@ TEST(SettingsFile, RefusesValuesHoldingALineBreak) {
             "[auto]\r\nStart=\r\nRec=\r\nMail=\r\nEnd=\r\n");
 }
 
+// Every line the program does not manage survives the exit; a file of the
+// template's keys alone, in any order or case, comes out as the template.
+struct CarryCase {
+  const char* name;
+  const char* old_text;
+  const char* expected;
+};
+
+#define MAIL_KEYS "[mail]\r\nSmtp=a@b\r\nMailTo=c@d\r\nMyMailServerIP=mail\r\n"
+#define FILE_KEYS "[file]\r\nRecFile=x.csv\r\n"
+#define AUTO_KEYS "[auto]\r\nStart=\r\nRec=1\r\nMail=\r\nEnd=\r\n"
+#define TEMPLATE MAIL_KEYS "\r\n" FILE_KEYS "\r\n" AUTO_KEYS
+
+const CarryCase kCarryCases[] = {
+    {"NoFile", "", TEMPLATE},
+    {"TemplateOnly", TEMPLATE, TEMPLATE},
+    {"TemplateKeysInOtherOrderCaseAndLineEnds",
+     "[AUTO]\nend=1\n[Mail]\n smtp = old\nmyMailServerIP=x\n\n[file]\nRecFile=y\n", TEMPLATE},
+    {"AccountKeysStayInMail",
+     "[mail]\r\nUser=taro\r\nSmtp=old\r\nPassword=p=w;x\r\nTlsCertSha256=AB:CD\r\n\r\n\r\n",
+     MAIL_KEYS "User=taro\r\nPassword=p=w;x\r\nTlsCertSha256=AB:CD\r\n\r\n" FILE_KEYS
+               "\r\n" AUTO_KEYS},
+    {"CommentsAndOtherSections",
+     "; head\r\n\r\n[extra]\r\nk=v\r\n\r\n; mid\r\n\r\n[auto]\r\n; why Rec\r\nRec=1\r\n[ocs]\r\n"
+     "Server=s\r\n",
+     "; head\r\n" TEMPLATE "; why Rec\r\n\r\n[extra]\r\nk=v\r\n\r\n; mid\r\n\r\n[ocs]\r\n"
+     "Server=s\r\n"},
+};
+
+class SettingsCarryOver : public ::testing::TestWithParam<CarryCase> {};
+
+TEST_P(SettingsCarryOver, KeepsWhatTheProgramDoesNotManageAndIsStable) {
+  const Settings s{"a@b", "mail", "c@d", "x.csv"};
+  const AutoFlags flags{false, true, false, false};
+  const std::string once = FormatSettingsFile(s, flags, GetParam().old_text);
+  EXPECT_EQ(once, GetParam().expected);
+  EXPECT_EQ(FormatSettingsFile(s, flags, once), once);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SettingsCarryOver, ::testing::ValuesIn(kCarryCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 }  // namespace
 }  // namespace zeltrand
