@@ -16,7 +16,7 @@ constexpr std::string_view kStyle =
     "dl{display:grid;grid-template-columns:max-content auto;gap:2px 1em}dt{font-weight:bold}"
     "dd{margin:0}table{border-collapse:collapse}"
     "th,td{border:1px solid #bbb;padding:2px 6px;text-align:left;vertical-align:top}"
-    "th{background:#e4e8f0;cursor:pointer;position:sticky;top:0}"
+    "th{background:#e4e8f0;cursor:pointer;position:sticky;top:0;word-break:keep-all}"
     "th[aria-sort=ascending]::after{content:' \\25B2'}"
     "th[aria-sort=descending]::after{content:' \\25BC'}"
     "td{white-space:nowrap}td.n{text-align:right}tr.stale td{background:#fbe0e0}"
