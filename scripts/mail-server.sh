@@ -61,6 +61,14 @@ stop() {
       fi
       ;;
     postfix | postfix-tls) installed postfix && $sudo postfix stop 2>/dev/null || true ;;
+    # The mail server a Debian machine may come with. Installing either of
+    # ours removes its package but, with daemons held back, not its process.
+    exim4)
+      pid=$(cat /run/exim4/exim.pid 2>/dev/null || true)
+      if [ -n "$pid" ] && [ "$(cat /proc/"$pid"/comm 2>/dev/null)" = exim4 ]; then
+        $sudo kill "$pid"
+      fi
+      ;;
   esac
 }
 
@@ -69,7 +77,8 @@ wait_for_free_port() {
     port_open || return 0
     sleep 0.1
   done
-  echo "port 25 is still held after stopping $1" >&2
+  echo "port 25 is still held after stopping $1:" >&2
+  ss -ltnp 'sport = :25' >&2 2>/dev/null || true
   exit 1
 }
 
@@ -77,6 +86,7 @@ start() {
   # One left running by an interrupted test run goes first.
   stop opensmtpd
   stop postfix
+  stop exim4
   wait_for_free_port "the mail servers"
   install_package "${server%-tls}"
   id admin >/dev/null 2>&1 || $sudo useradd -m admin
