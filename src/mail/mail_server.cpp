@@ -80,9 +80,9 @@ std::optional<MailServer> ParseMailServer(std::string_view text) {
   return server;
 }
 
-MailSecurity SecurityFor(const MailServer& server, bool has_account) {
+MailSecurity SecurityFor(const MailServer& server, bool needs_tls) {
   if (server.port == kSmtpsPort) return MailSecurity::kImplicitTls;
-  if (server.port == kSmtpPort && !has_account) return MailSecurity::kPlain;
+  if (server.port == kSmtpPort && !needs_tls) return MailSecurity::kPlain;
   return MailSecurity::kStartTls;
 }
 
@@ -132,15 +132,21 @@ std::string AuthPlainResponse(std::string_view user, std::string_view password) 
 }
 
 std::optional<std::string> ParseFingerprint(std::string_view text) {
+  static constexpr std::string_view kOpensslPrefix = "sha256 fingerprint=";
+  const auto lower = [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  };
+  if (text.size() >= kOpensslPrefix.size() &&
+      std::equal(kOpensslPrefix.begin(), kOpensslPrefix.end(), text.begin(),
+                 [&](char a, char b) { return a == lower(b); })) {
+    text.remove_prefix(kOpensslPrefix.size());
+  }
   std::string bytes;
   int high = -1;
   for (const char c : text) {
     if (c == ':' || c == ' ') continue;
-    const int digit = std::isxdigit(static_cast<unsigned char>(c))
-                          ? (std::isdigit(static_cast<unsigned char>(c))
-                                 ? c - '0'
-                                 : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10)
-                          : -1;
+    const char l = lower(c);
+    const int digit = l >= '0' && l <= '9' ? l - '0' : l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
     if (digit < 0) return std::nullopt;
     if (high < 0) {
       high = digit;

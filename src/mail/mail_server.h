@@ -5,10 +5,10 @@
 //   192.0.2.25:465               an IPv4 address, with or without a port
 //   [2001:db8::1]:587            an IPv6 address in brackets, the same
 //
-// Port 25 without an account is the plain session of old (HELO, no TLS);
-// 465 is TLS from the first byte (RFC 8314); any other port, or any port
-// with an account, asks for STARTTLS after EHLO and sends nothing of the
-// mail or the account before it.
+// Port 25 without an account or a pinned certificate is the plain session
+// of old (HELO, no TLS); 465 is TLS from the first byte (RFC 8314); any
+// other port, or any port with an account or a pin, asks for STARTTLS after
+// EHLO and sends nothing of the mail or the account before it.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +32,8 @@ inline constexpr std::uint16_t kSmtpsPort = 465;
 std::optional<MailServer> ParseMailServer(std::string_view text);
 
 enum class MailSecurity { kPlain, kImplicitTls, kStartTls };
-MailSecurity SecurityFor(const MailServer& server, bool has_account);
+// `needs_tls`: an account or a pinned certificate is set.
+MailSecurity SecurityFor(const MailServer& server, bool needs_tls);
 
 enum class AuthMechanism { kNone, kPlain, kLogin };
 
@@ -47,8 +48,12 @@ std::string Base64(std::string_view bytes);
 // after a zero byte, in Base64.
 std::string AuthPlainResponse(std::string_view user, std::string_view password);
 
-// A SHA-256 fingerprint as 64 hex digits, colons and blanks allowed between
-// them; nothing for any other text.
+// A SHA-256 fingerprint (TlsCertSha256) in the forms people paste, as the
+// 32 bytes it stands for; nothing for any other text:
+//
+//   5e0b...9a                                  64 hex digits, either case
+//   5E:0B:...:9A  or  5E 0B ... 9A             colons or blanks between them
+//   sha256 Fingerprint=5E:0B:...:9A            as openssl x509 -fingerprint prints it
 std::optional<std::string> ParseFingerprint(std::string_view text);
 
 }  // namespace zeltrand

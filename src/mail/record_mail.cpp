@@ -123,8 +123,7 @@ bool SendRecordMail(AppState& state, Services& services, DialogWindow& window, b
   };
   request.user = utf8(kKeyUser);
   request.password = utf8(kKeyPassword);
-  request.pinned_sha256 =
-      ParseFingerprint(profile.Get(kSectionMail, kKeyTlsCertSha256)).value_or("");
+  request.pin = profile.Get(kSectionMail, kKeyTlsCertSha256);
   MailTeller log;
   if (to_log) {
     log = [&services](std::string_view text, unsigned) {

@@ -1,5 +1,6 @@
 #include "mail/smtp_session.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -31,12 +32,29 @@ constexpr std::string_view kSenderLabel = "自ｱﾄﾞﾚｽ名";
 constexpr std::string_view kRecipientLabel = "取得情報ﾒｰﾙ先";
 constexpr std::string_view kNoStartTls = "STARTTLS err. ｻｰﾊﾞがSTARTTLSに対応していません";
 constexpr std::string_view kNoAuthMechanism = "AUTH err. ｻｰﾊﾞがPLAIN/LOGINに対応していません";
-constexpr const char* kUntrusted = "TLS err. ｻｰﾊﾞ証明書を信頼できません(%s)";
-constexpr const char* kTlsFailed = "TLS err=0x%08lX";
-constexpr std::pair<TlsCheck, const char*> kUntrustedReasons[] = {
-    {TlsCheck::kExpired, "有効期限切れ"},
-    {TlsCheck::kWrongName, "名前の不一致"},
-    {TlsCheck::kUnknownIssuer, "発行元不明"},
+constexpr std::string_view kBadPin =
+    "Zeltrand.iniのTlsCertSha256が正しくありません!\n"
+    "ｻｰﾊﾞ証明書のSHA-256(16進数64桁)を書いてください。何も送っていません。";
+constexpr int kTimedOut = 10060;  // WSAETIMEDOUT
+constexpr long kHandshakeTimedOut = static_cast<long>(0x80070000UL | kTimedOut);
+// The server's certificate, each verdict in its own words; %lX is the
+// system's code where one helps.
+constexpr std::pair<TlsCheck, const char*> kUntrusted[] = {
+    {TlsCheck::kExpired, "TLS err. ｻｰﾊﾞ証明書を信頼できません(有効期限切れ)"},
+    {TlsCheck::kWrongName, "TLS err. ｻｰﾊﾞ証明書を信頼できません(名前の不一致)"},
+    {TlsCheck::kUnknownIssuer, "TLS err. ｻｰﾊﾞ証明書を信頼できません(発行元不明)"},
+    {TlsCheck::kWrongUsage, "TLS err. ｻｰﾊﾞ証明書を信頼できません(用途がｻｰﾊﾞ用でない)"},
+    {TlsCheck::kBasicConstraints, "TLS err. ｻｰﾊﾞ証明書を信頼できません(CAでない証明書が発行)"},
+    {TlsCheck::kDistrusted, "TLS err. ｻｰﾊﾞ証明書を信頼できません(Windowsで不信頼に設定済み)"},
+    {TlsCheck::kNotPinned, "TLS err. ｻｰﾊﾞ証明書がTlsCertSha256と一致しません"},
+    {TlsCheck::kRejected, "TLS err. ｻｰﾊﾞ証明書を信頼できません(0x%08lX)"},
+    {TlsCheck::kUncheckable, "TLS err. ｻｰﾊﾞ証明書を検証できません(0x%08lX)"},
+    {TlsCheck::kFailed, "TLS err=0x%08lX"},
+};
+// What an AUTH refusal other than a wrong account means (RFC 4954).
+constexpr std::pair<std::string_view, std::string_view> kAuthHints[] = {
+    {"534", " ｱﾌﾟﾘﾊﾟｽﾜｰﾄﾞが必要な場合があります"},
+    {"454", " 一時的なｴﾗｰです。後で送り直してください"},
 };
 
 constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -90,8 +108,8 @@ std::string DataLines(std::string_view body) {
 
 class Dialogue {
  public:
-  Dialogue(Connection& connection, const MailTeller& tell)
-      : connection_(&connection), tell_(tell) {}
+  Dialogue(Connection& connection, Net& net, std::uint64_t end_ms, const MailTeller& tell)
+      : connection_(&connection), net_(net), end_ms_(end_ms), tell_(tell) {}
 
   void Tell(std::string_view text, unsigned style = kMbOk) {
     if (!quiet_) tell_(text, style);
@@ -99,7 +117,8 @@ class Dialogue {
 
   // A failed send is told, and the reply then says how the step went.
   void Send(std::string_view bytes) {
-    if (const int error = connection_->Send(bytes, kSmtpTimeoutMs)) {
+    const unsigned wait = Wait();
+    if (const int error = wait ? connection_->Send(bytes, wait) : kTimedOut) {
       Tell(FormatText("send err. WSAGetLastError=%d", error));
     }
   }
@@ -122,7 +141,9 @@ class Dialogue {
         continue;
       }
       if (taken + pending_.size() > kReplyLimit) return ReceiveFailed(kReplyTooLong);
-      const Received got = connection_->Receive(kReceiveChunk, kSmtpTimeoutMs);
+      const unsigned wait = Wait();
+      const Received got =
+          wait ? connection_->Receive(kReceiveChunk, wait) : Received{"", kTimedOut};
       if (got.error) return ReceiveFailed(got.error);
       if (got.bytes.empty()) {
         if (pending_.empty()) return std::nullopt;
@@ -158,7 +179,12 @@ class Dialogue {
       return false;
     }
     if (reply->compare(0, 3, expected) == 0) return true;
-    Tell(FormatText("%.*s err=%.3s", static_cast<int>(step.size()), step.data(), reply->c_str()));
+    std::string text =
+        FormatText("%.*s err=%.3s", static_cast<int>(step.size()), step.data(), reply->c_str());
+    for (const auto& [code, hint] : kAuthHints) {
+      if (step == "AUTH" && reply->starts_with(code)) text += hint;
+    }
+    Tell(text);
     return false;
   }
 
@@ -174,14 +200,18 @@ class Dialogue {
 
   // From here on the dialogue runs inside TLS. What the server sent
   // before it is dropped: it could be anybody's (RFC 3207).
-  bool Secure(Net& net, const TlsRequest& request) {
+  bool Secure(const std::string& host, const std::string& pinned_sha256) {
     pending_.clear();
-    SecuredConnection secured = net.Secure(*connection_, request);
+    SecuredConnection secured = net_.Secure(*connection_, {host, pinned_sha256, end_ms_});
     if (!secured.connection) {
-      for (const auto& [check, reason] : kUntrustedReasons) {
-        if (check == secured.check) Tell(FormatText(kUntrusted, reason));
+      // A handshake that ran out of time ends as any wait that did.
+      if (secured.check == TlsCheck::kFailed && secured.error == kHandshakeTimedOut) {
+        ReceiveFailed(kTimedOut);
+        return false;
       }
-      if (secured.check == TlsCheck::kFailed) Tell(FormatText(kTlsFailed, secured.error));
+      for (const auto& [check, text] : kUntrusted) {
+        if (check == secured.check) Tell(FormatText(text, secured.error));
+      }
       return false;
     }
     secured_ = std::move(secured.connection);
@@ -190,7 +220,17 @@ class Dialogue {
   }
 
  private:
+  // What the next wait may take: 30 s, or less as the session's end nears.
+  unsigned Wait() {
+    const std::uint64_t now = net_.NowMs();
+    return now >= end_ms_
+               ? 0
+               : static_cast<unsigned>(std::min<std::uint64_t>(kSmtpTimeoutMs, end_ms_ - now));
+  }
+
   Connection* connection_;
+  Net& net_;
+  std::uint64_t end_ms_;
   std::unique_ptr<Connection> secured_;
   std::vector<std::string> lines_;
   const MailTeller& tell_;
@@ -214,7 +254,8 @@ std::string Message(const MailRequest& r) {
 // EHLO, then STARTTLS unless the connection is secured already, EHLO again
 // inside TLS, and AUTH when there is an account. A server without STARTTLS
 // gets nothing of the mail or the account.
-bool Extended(Dialogue& d, Net& net, const MailRequest& r, const MailServer& server, bool secured) {
+bool Extended(Dialogue& d, const MailRequest& r, const std::string& pin, const MailServer& server,
+              bool secured) {
   const std::string ehlo = Command("EHLO ", r.name);
   if (!d.Step("EHLO", ehlo, "250")) return false;
   if (!secured) {
@@ -223,8 +264,8 @@ bool Extended(Dialogue& d, Net& net, const MailRequest& r, const MailServer& ser
       d.Quit();
       return false;
     }
-    if (!d.Step("STARTTLS", "STARTTLS\r\n", "220") ||
-        !d.Secure(net, {server.host, r.pinned_sha256}) || !d.Step("EHLO", ehlo, "250")) {
+    if (!d.Step("STARTTLS", "STARTTLS\r\n", "220") || !d.Secure(server.host, pin) ||
+        !d.Step("EHLO", ehlo, "250")) {
       return false;
     }
   }
@@ -244,17 +285,13 @@ bool Extended(Dialogue& d, Net& net, const MailRequest& r, const MailServer& ser
   return false;
 }
 
-bool Converse(Connection& connection, Net& net, const MailTeller& tell, const MailRequest& r,
-              const MailServer& server) {
-  Dialogue d(connection, tell);
-  const MailSecurity security = SecurityFor(server, !r.user.empty());
-  if (security == MailSecurity::kImplicitTls && !d.Secure(net, {server.host, r.pinned_sha256})) {
-    return false;
-  }
+bool Converse(Dialogue& d, const MailRequest& r, const std::string& pin, const MailServer& server) {
+  const MailSecurity security = SecurityFor(server, !r.user.empty() || !pin.empty());
+  if (security == MailSecurity::kImplicitTls && !d.Secure(server.host, pin)) return false;
   if (!d.Greeted()) return false;
   const bool opened = security == MailSecurity::kPlain
                           ? d.Step("HELO", Command("HELO ", r.name), "250")
-                          : Extended(d, net, r, server, security == MailSecurity::kImplicitTls);
+                          : Extended(d, r, pin, server, security == MailSecurity::kImplicitTls);
   const bool sent = opened && d.Step("MAIL FROM", Command("MAIL FROM:<", r.sender + ">"), "250") &&
                     d.Step("RCPT TO", Command("RCPT TO:<", r.recipient + ">"), "250") &&
                     d.Step("DATA", "DATA\r\n", "354") && d.Step(".(DATA終了)", Message(r), "250");
@@ -283,7 +320,8 @@ std::optional<NetAddress> ServerAddress(Net& net, DialogWindow& window, const Ma
   return address;
 }
 
-bool Session(Net& net, DialogWindow& window, const MailTeller& tell, const MailRequest& r) {
+bool Session(Net& net, DialogWindow& window, const MailTeller& tell, const MailRequest& r,
+             const std::string& pin) {
   const OpenedConnection opened = net.Open();
   if (!opened.connection) {
     tell(FormatText("socket err. WSAGetLastError=%d", opened.error), kMbOk);
@@ -292,6 +330,7 @@ bool Session(Net& net, DialogWindow& window, const MailTeller& tell, const MailR
   const std::optional<MailServer> server = ParseMailServer(r.server);
   const auto address = ServerAddress(net, window, tell, server);
   if (!address) return false;
+  const std::uint64_t end_ms = net.NowMs() + kSmtpSessionMs;
   window.OpenWaitNotice(kConnectNotice);
   const int error = opened.connection->Connect(*address, server->port, kSmtpTimeoutMs);
   window.CloseWaitNotice();
@@ -299,7 +338,8 @@ bool Session(Net& net, DialogWindow& window, const MailTeller& tell, const MailR
     tell(FormatText("connect err. WSAGetLastError=%d", error), kMbOk);
     return false;
   }
-  return Converse(*opened.connection, net, tell, r, *server);
+  Dialogue d(*opened.connection, net, end_ms, tell);
+  return Converse(d, r, pin, *server);
 }
 
 }  // namespace
@@ -316,11 +356,17 @@ bool SmtpSession(Net& net, DialogWindow& window, const MailRequest& request,
     tell(FormatText(kBadAddress, std::string(label).c_str(), address.c_str()), kMbIconWarning);
     return false;
   }
+  const std::optional<std::string> pin =
+      request.pin.empty() ? std::string() : ParseFingerprint(request.pin);
+  if (!pin) {
+    tell(kBadPin, kMbIconWarning);
+    return false;
+  }
   if (const int error = net.Start()) {
     tell(FormatText("WSAStartup err=%d", error), kMbOk);
     return false;
   }
-  const bool sent = Session(net, window, tell, request);
+  const bool sent = Session(net, window, tell, request, *pin);
   net.Stop();
   return sent;
 }

@@ -39,8 +39,9 @@
 //   C: AUTH PLAIN AHRhcm8Ac2VjcmV0
 //   S: 235 2.7.0 Authentication successful
 //
-// and MAIL FROM as above. No wait lasts longer than 30 s. Once "." got 250 the mail counts as
-// sent, however the QUIT goes.
+// and MAIL FROM as above. No wait lasts longer than 30 s, and the whole
+// session, from the connect to the QUIT, no longer than 2 minutes. Once "."
+// got 250 the mail counts as sent, however the QUIT goes.
 #pragma once
 
 #include <functional>
@@ -60,12 +61,13 @@ struct MailRequest {
   std::string text;    // code page 932, lines ending in LF
   std::string server;  // the box's text: host, host:port, [IPv6]:port (mail_server.h)
   LocalTime date;
-  std::string user;           // the account, UTF-8; none: no AUTH
-  std::string password;       // UTF-8; never shown, logged or written
-  std::string pinned_sha256;  // 32 bytes: the one certificate trusted besides the system's
+  std::string user;      // the account, UTF-8; none: no AUTH
+  std::string password;  // UTF-8; never shown, logged or written
+  std::string pin;       // TlsCertSha256 as written (mail_server.h); set, it needs TLS
 };
 
 inline constexpr unsigned kSmtpTimeoutMs = 30000;
+inline constexpr unsigned kSmtpSessionMs = 120000;
 
 // Where the session's messages go: by default a box owned by the dialog.
 using MailTeller = std::function<void(std::string_view text, unsigned style)>;

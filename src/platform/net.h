@@ -42,12 +42,15 @@ struct OpenedConnection {
   int error = 0;
 };
 
-// What the server's certificate must be: one that chains to a root the
-// system trusts and names `host` (a name, or the address typed), or else
-// the one certificate whose SHA-256 is `pinned_sha256` (32 bytes), if set.
+// What the server's certificate must be: with `pinned_sha256` set (32
+// bytes), the one certificate of that SHA-256, whatever its chain; else one
+// that chains to a root the system trusts and names `host` (a name, or the
+// address typed). The handshake ends by `end_ms` on the clock of
+// Net::NowMs, as the whole session does.
 struct TlsRequest {
   std::string host;
   std::string pinned_sha256;
+  std::uint64_t end_ms = UINT64_MAX;
 };
 
 enum class TlsCheck {
@@ -55,13 +58,19 @@ enum class TlsCheck {
   kExpired,
   kWrongName,
   kUnknownIssuer,
-  kFailed,  // no certificate to check: the handshake itself failed
+  kWrongUsage,        // not made out for a server, or a CA's usage forbids it
+  kBasicConstraints,  // a certificate that is no CA signed another
+  kDistrusted,        // the system was told not to trust it
+  kNotPinned,         // another certificate than the one TlsCertSha256 names
+  kRejected,          // any other verdict of the chain engine: `error`
+  kUncheckable,       // no verdict at all (no certificate, no chain engine): `error`
+  kFailed,            // no certificate to check: the handshake itself failed
 };
 
 struct SecuredConnection {
   std::unique_ptr<Connection> connection;  // none unless trusted
   TlsCheck check = TlsCheck::kFailed;
-  long error = 0;  // the system's status code when the handshake failed
+  long error = 0;  // the system's status code when there is no verdict or it is kRejected
 };
 
 class Net {
@@ -71,6 +80,8 @@ class Net {
   virtual int Start() = 0;
   // Ends what a successful Start began.
   virtual void Stop() = 0;
+  // Milliseconds on a clock that never goes back, for the session's deadline.
+  virtual std::uint64_t NowMs() = 0;
   // The address a dotted text such as "192.168.1.5", or an IPv6 address
   // such as "2001:db8::1", stands for, asking nobody; nothing for any other
   // text.
@@ -79,7 +90,8 @@ class Net {
   virtual std::optional<NetAddress> LookUp(const std::string& name) = 0;
   virtual OpenedConnection Open() = 0;
   // Runs the TLS handshake over `plain`, which must outlive the result,
-  // and checks the server's certificate.
+  // and checks the server's certificate. The result says goodbye
+  // (close_notify) when it goes away.
   virtual SecuredConnection Secure(Connection& plain, const TlsRequest& request) = 0;
 };
 

@@ -25,7 +25,7 @@ std::size_t RecordSize(std::string_view bytes) {
 
 }  // namespace
 
-TlsRecord TlsRecordReader::Next(unsigned timeout_ms) {
+TlsRecord TlsRecordReader::Next(const WaitBudget& wait) {
   for (;;) {
     const std::size_t size = RecordSize(buffer_);
     if (size == std::string_view::npos) return {{}, kNotTls};
@@ -34,6 +34,8 @@ TlsRecord TlsRecordReader::Next(unsigned timeout_ms) {
       buffer_.erase(0, size);
       return record;
     }
+    const unsigned timeout_ms = wait();
+    if (timeout_ms == 0) return {{}, kTimedOut};
     Received got = connection_.Receive(kTlsRecordLimit, timeout_ms);
     if (got.error) return {{}, got.error};
     if (got.bytes.empty()) return {{}, buffer_.empty() ? 0 : kNotTls};  // closed, mid-record or not

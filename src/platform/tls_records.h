@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,14 +25,19 @@ struct TlsRecord {
   int error = 0;      // the receive's error, or kNotTls for bytes that are no record
 };
 
+// How long the next receive may wait; 0 when the time is up.
+using WaitBudget = std::function<unsigned()>;
+
 class TlsRecordReader {
  public:
   static constexpr int kNotTls = 10054;  // as if the connection had been reset
+  static constexpr int kTimedOut = 10060;
 
   explicit TlsRecordReader(Connection& connection) : connection_(connection) {}
 
-  // The next whole record. Waits at most `timeout_ms` for each receive.
-  TlsRecord Next(unsigned timeout_ms);
+  // The next whole record; each receive waits what `wait` gives, and none
+  // is made once it gives 0.
+  TlsRecord Next(const WaitBudget& wait);
   // Bytes the TLS layer took but did not use go back before what follows.
   void PutBack(const std::string& bytes) { buffer_.insert(0, bytes); }
 

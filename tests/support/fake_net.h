@@ -21,6 +21,9 @@ class FakeNet : public Net {
   std::deque<Received> replies;
   TlsCheck tls_check = TlsCheck::kTrusted;
   long tls_error = 0;
+  unsigned reply_ms = 0;  // each reply comes this long after its receive began
+  std::uint64_t now_ms = 0;
+  std::string pin;  // the pinned certificate the session asked for
 
   NetAddress connected_to;
   std::uint16_t connected_port = 0;
@@ -31,6 +34,7 @@ class FakeNet : public Net {
 
   int Start() override { return ++starts, start_error; }
   void Stop() override { ++stops; }
+  std::uint64_t NowMs() override { return now_ms; }
   std::optional<NetAddress> ParseAddress(const std::string& text) override {
     unsigned a, b, c, d;
     char end;
@@ -47,6 +51,7 @@ class FakeNet : public Net {
   }
   SecuredConnection Secure(Connection& plain, const TlsRequest& request) override {
     sent += "[TLS " + request.host + "]\r\n";
+    pin = request.pinned_sha256;
     if (tls_check != TlsCheck::kTrusted) return {nullptr, tls_check, tls_error};
     return {std::make_unique<Secured>(plain), TlsCheck::kTrusted, 0};
   }
@@ -61,8 +66,10 @@ class FakeNet : public Net {
       return net_.connect_error;
     }
     int Send(std::string_view bytes, unsigned) override { return net_.sent += bytes, 0; }
-    Received Receive(std::size_t, unsigned) override {
-      if (net_.replies.empty()) return {"", 10060};  // WSAETIMEDOUT
+    Received Receive(std::size_t, unsigned timeout_ms) override {
+      const bool in_time = !net_.replies.empty() && net_.reply_ms <= timeout_ms;
+      net_.now_ms += in_time ? net_.reply_ms : timeout_ms;
+      if (!in_time) return {"", 10060};  // WSAETIMEDOUT
       Received next = net_.replies.front();
       net_.replies.pop_front();
       return next;

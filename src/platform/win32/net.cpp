@@ -117,6 +117,10 @@ void Win32Net::Stop() {
   WSACleanup();
 }
 
+std::uint64_t Win32Net::NowMs() {
+  return GetTickCount64();
+}
+
 namespace {
 
 // The first address of `family` the system gives for `text`.

@@ -10,6 +10,7 @@ class Win32Net final : public Net {
  public:
   int Start() override;
   void Stop() override;
+  std::uint64_t NowMs() override;
   std::optional<NetAddress> ParseAddress(const std::string& text) override;
   std::optional<NetAddress> LookUp(const std::string& name) override;
   OpenedConnection Open() override;

@@ -7,6 +7,11 @@
 // program asks the system's chain engine, as a browser would (SSL policy,
 // the name typed in the box), so that it can say why a certificate is not
 // trusted and can trust the one certificate the settings name.
+//
+// A server that asks for a client certificate (SEC_I_INCOMPLETE_CREDENTIALS)
+// gets none, as Schannel documents: the handshake simply goes on. Records
+// that carry no text count toward the same 64 KiB as a reply would, and
+// every wait ends by the session's end.
 #include "platform/win32/net.h"
 
 // clang-format off
@@ -21,6 +26,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <utility>
 
 #include "platform/tls_records.h"
@@ -32,6 +38,11 @@ namespace zeltrand::win32 {
 namespace {
 
 constexpr unsigned kHandshakeTimeoutMs = 30000;
+constexpr unsigned kGoodbyeTimeoutMs = 2000;
+// Past this many bytes without a handshake's end, or without a byte of text,
+// the server is only keeping the line busy.
+constexpr std::size_t kNoTextLimit = 65536;
+constexpr int kTooLong = WSAEMSGSIZE;
 constexpr ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
                                 ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                                 ISC_REQ_MANUAL_CRED_VALIDATION;
@@ -80,10 +91,34 @@ TlsCheck CheckOf(DWORD policy_error) {
     case static_cast<DWORD>(CERT_E_CHAINING):
     case static_cast<DWORD>(CERT_E_UNTRUSTEDTESTROOT):
       return TlsCheck::kUnknownIssuer;
+    case static_cast<DWORD>(CERT_E_WRONG_USAGE):
+      return TlsCheck::kWrongUsage;
+    case static_cast<DWORD>(TRUST_E_BASIC_CONSTRAINTS):
+      return TlsCheck::kBasicConstraints;
+    case static_cast<DWORD>(TRUST_E_EXPLICIT_DISTRUST):
+      return TlsCheck::kDistrusted;
     default:
-      return TlsCheck::kFailed;
+      return TlsCheck::kRejected;
   }
 }
+
+// The last error as a status; never 0, which would read as success.
+long LastErrorStatus() {
+  const DWORD error = GetLastError();
+  return error ? static_cast<long>(HRESULT_FROM_WIN32(error)) : static_cast<long>(E_FAIL);
+}
+
+// The chain's own status, before the SSL policy: Wine's policy passes a
+// chain whose issuer was never found.
+constexpr std::pair<DWORD, TlsCheck> kChainTrust[] = {
+    {CERT_TRUST_IS_EXPLICIT_DISTRUST, TlsCheck::kDistrusted},
+    {CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN |
+         CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_CYCLIC,
+     TlsCheck::kUnknownIssuer},
+    {CERT_TRUST_IS_NOT_TIME_VALID, TlsCheck::kExpired},
+    {CERT_TRUST_INVALID_BASIC_CONSTRAINTS, TlsCheck::kBasicConstraints},
+    {CERT_TRUST_IS_NOT_VALID_FOR_USAGE, TlsCheck::kWrongUsage},
+};
 
 // TLS 1.2 and up. Systems before the SCH_CREDENTIALS form (Windows 7 to 10
 // 1809) take the older one, which cannot ask for TLS 1.3 but has no 1.3.
@@ -112,9 +147,11 @@ SECURITY_STATUS AcquireCredentials(PSecurityFunctionTableW sspi, CredHandle& cre
 
 class SchannelConnection final : public Connection {
  public:
-  SchannelConnection(Connection& plain, PSecurityFunctionTableW sspi, std::wstring target)
-      : plain_(plain), reader_(plain), sspi_(sspi), target_(std::move(target)) {}
+  SchannelConnection(Connection& plain, PSecurityFunctionTableW sspi, std::wstring target,
+                     std::uint64_t end_ms)
+      : plain_(plain), reader_(plain), sspi_(sspi), target_(std::move(target)), end_ms_(end_ms) {}
   ~SchannelConnection() override {
+    if (established_) SayGoodbye();
     if (has_context_) sspi_->DeleteSecurityContext(&context_);
     if (has_credentials_) sspi_->FreeCredentialsHandle(&credentials_);
   }
@@ -128,6 +165,7 @@ class SchannelConnection final : public Connection {
     has_credentials_ = true;
     status = Handshake({}, kHandshakeTimeoutMs);
     if (status != SEC_E_OK) return status;
+    established_ = true;
     // Wine takes the disabled protocols of SCH_CREDENTIALS as a wish only.
     SecPkgContext_ConnectionInfo connection{};
     status = sspi_->QueryContextAttributesW(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection);
@@ -135,20 +173,31 @@ class SchannelConnection final : public Connection {
     constexpr DWORD kTooOld =
         SP_PROT_SSL2_CLIENT | SP_PROT_SSL3_CLIENT | SP_PROT_TLS1_0_CLIENT | SP_PROT_TLS1_1_CLIENT;
     if (connection.dwProtocol & kTooOld) return SEC_E_UNSUPPORTED_FUNCTION;
+    tls13_ = (connection.dwProtocol & SP_PROT_TLS1_3_CLIENT) != 0;
     return sspi_->QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
   }
 
-  // The pinned certificate, else the chain to a trusted root and the name.
+  // The pinned certificate and no other when one is pinned, else the chain
+  // to a trusted root and the name.
   TlsCheck Check(const TlsRequest& request, long& error) {
     const CertificateFunctions* crypt = Crypt32();
     PCCERT_CONTEXT certificate = nullptr;
-    if (!crypt || sspi_->QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT,
-                                                 &certificate) != SEC_E_OK) {
-      return TlsCheck::kFailed;
+    if (!crypt) {
+      error = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+      return TlsCheck::kUncheckable;
     }
-    TlsCheck check = Pinned(*crypt, certificate, request.pinned_sha256)
-                         ? TlsCheck::kTrusted
-                         : ChainCheck(*crypt, certificate, error);
+    error =
+        sspi_->QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate);
+    if (error != SEC_E_OK || certificate == nullptr) {
+      if (error == SEC_E_OK) error = SEC_E_NO_CREDENTIALS;
+      return TlsCheck::kUncheckable;
+    }
+    TlsCheck check = TlsCheck::kNotPinned;
+    if (request.pinned_sha256.empty()) {
+      check = ChainCheck(*crypt, certificate, error);
+    } else if (Pinned(*crypt, certificate, request.pinned_sha256)) {
+      check = TlsCheck::kTrusted;
+    }
     crypt->free_certificate(certificate);
     return check;
   }
@@ -182,8 +231,10 @@ class SchannelConnection final : public Connection {
   Received Receive(std::size_t max_bytes, unsigned timeout_ms) override {
     while (plaintext_.empty()) {
       if (closed_) return {};
-      TlsRecord record = reader_.Next(timeout_ms);
+      if (no_text_ > kNoTextLimit) return {"", kTooLong};
+      TlsRecord record = reader_.Next([&] { return WaitMs(timeout_ms); });
       if (record.bytes.empty()) return {"", record.error};
+      no_text_ += record.bytes.size();
       SecBuffer buffers[4] = {
           {static_cast<ULONG>(record.bytes.size()), SECBUFFER_DATA, record.bytes.data()},
           {0, SECBUFFER_EMPTY, nullptr},
@@ -191,21 +242,28 @@ class SchannelConnection final : public Connection {
           {0, SECBUFFER_EMPTY, nullptr}};
       SecBufferDesc message{SECBUFFER_VERSION, 4, buffers};
       const SECURITY_STATUS status = sspi_->DecryptMessage(&context_, &message, 0, nullptr);
-      std::string extra;
-      for (const SecBuffer& b : buffers) {
-        const char* data = static_cast<const char*>(b.pvBuffer);
-        if (b.BufferType == SECBUFFER_DATA) plaintext_.append(data, b.cbBuffer);
-        if (b.BufferType == SECBUFFER_EXTRA) extra.assign(data, b.cbBuffer);
-      }
       if (status == SEC_I_CONTEXT_EXPIRED) {
         closed_ = true;
-      } else if (status == SEC_I_RENEGOTIATE) {
-        if (Handshake(std::move(extra), timeout_ms) != SEC_E_OK) return {"", kTlsBroken};
-      } else if (status != SEC_E_OK) {
-        return {"", kTlsBroken};
-      } else if (!extra.empty()) {
-        reader_.PutBack(extra);
+        continue;
       }
+      if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE) return {"", kTlsBroken};
+      // Buffer 0 held the record; what came of it is in the others.
+      std::string extra;
+      for (const SecBuffer& b : std::span(buffers).subspan(1)) {
+        const char* data = static_cast<const char*>(b.pvBuffer);
+        if (b.BufferType == SECBUFFER_DATA && b.cbBuffer != 0) {
+          plaintext_.append(data, b.cbBuffer);
+          no_text_ = 0;
+        }
+        if (b.BufferType == SECBUFFER_EXTRA) extra.assign(data, b.cbBuffer);
+      }
+      if (status == SEC_E_OK) {
+        reader_.PutBack(extra);
+        continue;
+      }
+      // TLS 1.3 sends tickets and key updates this way. A TLS 1.2
+      // renegotiation could bring another certificate: it is refused.
+      if (!tls13_ || Handshake(std::move(extra), timeout_ms) != SEC_E_OK) return {"", kTlsBroken};
     }
     const std::size_t n = std::min(max_bytes, plaintext_.size());
     Received got{plaintext_.substr(0, n), 0};
@@ -217,6 +275,8 @@ class SchannelConnection final : public Connection {
   // Runs the handshake to its end, from what the server sent (`input`)
   // and what comes record by record.
   SECURITY_STATUS Handshake(std::string input, unsigned timeout_ms) {
+    std::size_t taken = input.size();
+    int unanswered_requests = 0;
     for (;;) {
       SecBuffer in[2] = {{static_cast<ULONG>(input.size()), SECBUFFER_TOKEN, input.data()},
                          {0, SECBUFFER_EMPTY, nullptr}};
@@ -228,15 +288,10 @@ class SchannelConnection final : public Connection {
           &credentials_, has_context_ ? &context_ : nullptr, target_.data(), kContextFlags, 0, 0,
           has_context_ ? &in_desc : nullptr, 0, &context_, &out_desc, &attributes, nullptr);
       if (status == SEC_E_OK || status == SEC_I_CONTINUE_NEEDED) has_context_ = true;
-      if (out[0].pvBuffer != nullptr) {
-        const int error = out[0].cbBuffer == 0
-                              ? 0
-                              : plain_.Send(std::string_view(static_cast<char*>(out[0].pvBuffer),
-                                                             out[0].cbBuffer),
-                                            timeout_ms);
-        sspi_->FreeContextBuffer(out[0].pvBuffer);
-        if (error) return HRESULT_FROM_WIN32(error);
-      }
+      if (const int error = SendToken(out[0], timeout_ms)) return HRESULT_FROM_WIN32(error);
+      // The server asked for a certificate: with none to give, the same
+      // input again answers it with an empty one.
+      if (status == SEC_I_INCOMPLETE_CREDENTIALS && ++unanswered_requests < 3) continue;
       if (status != SEC_E_INCOMPLETE_MESSAGE) {
         input = in[1].BufferType == SECBUFFER_EXTRA ? input.substr(input.size() - in[1].cbBuffer)
                                                     : std::string();
@@ -247,10 +302,49 @@ class SchannelConnection final : public Connection {
         if (status != SEC_I_CONTINUE_NEEDED) return status;
         if (!input.empty()) continue;
       }
-      const TlsRecord record = reader_.Next(timeout_ms);
+      if (taken > kNoTextLimit) return HRESULT_FROM_WIN32(kTooLong);
+      const TlsRecord record = reader_.Next([&] { return WaitMs(timeout_ms); });
       if (record.bytes.empty()) return HRESULT_FROM_WIN32(record.error ? record.error : kTlsBroken);
+      taken += record.bytes.size();
       input += record.bytes;
     }
+  }
+
+  // Sends and frees a token the system made; 0 or the error number.
+  int SendToken(SecBuffer& token, unsigned timeout_ms) {
+    if (token.pvBuffer == nullptr) return 0;
+    const unsigned wait = WaitMs(timeout_ms);
+    int error = 0;
+    if (token.cbBuffer != 0) {
+      error = wait == 0
+                  ? TlsRecordReader::kTimedOut
+                  : plain_.Send(
+                        std::string_view(static_cast<char*>(token.pvBuffer), token.cbBuffer), wait);
+    }
+    sspi_->FreeContextBuffer(token.pvBuffer);
+    token.pvBuffer = nullptr;
+    return error;
+  }
+
+  // close_notify, so that the server sees an orderly end; not waited for.
+  void SayGoodbye() {
+    DWORD type = SCHANNEL_SHUTDOWN;
+    SecBuffer shutdown[1] = {{sizeof type, SECBUFFER_TOKEN, &type}};
+    SecBufferDesc shutdown_desc{SECBUFFER_VERSION, 1, shutdown};
+    if (sspi_->ApplyControlToken(&context_, &shutdown_desc) != SEC_E_OK) return;
+    SecBuffer out[1] = {{0, SECBUFFER_TOKEN, nullptr}};
+    SecBufferDesc out_desc{SECBUFFER_VERSION, 1, out};
+    ULONG attributes = 0;
+    sspi_->InitializeSecurityContextW(&credentials_, &context_, target_.data(), kContextFlags, 0, 0,
+                                      nullptr, 0, &context_, &out_desc, &attributes, nullptr);
+    SendToken(out[0], kGoodbyeTimeoutMs);
+  }
+
+  // What a wait may take: `limit_ms`, or less as the session's end nears.
+  unsigned WaitMs(unsigned limit_ms) const {
+    const std::uint64_t now = GetTickCount64();
+    return now >= end_ms_ ? 0
+                          : static_cast<unsigned>(std::min<std::uint64_t>(limit_ms, end_ms_ - now));
   }
 
   static bool Pinned(const CertificateFunctions& crypt, PCCERT_CONTEXT certificate,
@@ -276,20 +370,15 @@ class SchannelConnection final : public Connection {
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     if (!crypt.get_chain(nullptr, certificate, nullptr, certificate->hCertStore, &chain_para, 0,
                          nullptr, &chain)) {
-      error = static_cast<long>(GetLastError());
-      return TlsCheck::kFailed;
+      error = LastErrorStatus();
+      return TlsCheck::kUncheckable;
     }
-    // The chain's own status first: Wine's SSL policy passes a chain whose
-    // issuer was never found.
     const DWORD trust = chain->TrustStatus.dwErrorStatus;
-    if (trust & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN |
-                 CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_CYCLIC)) {
-      crypt.free_chain(chain);
-      return TlsCheck::kUnknownIssuer;
-    }
-    if (trust & CERT_TRUST_IS_NOT_TIME_VALID) {
-      crypt.free_chain(chain);
-      return TlsCheck::kExpired;
+    for (const auto& [bits, check] : kChainTrust) {
+      if (trust & bits) {
+        crypt.free_chain(chain);
+        return check;
+      }
     }
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
     ssl.cbSize = sizeof ssl;
@@ -302,8 +391,8 @@ class SchannelConnection final : public Connection {
     status.cbSize = sizeof status;
     const BOOL verified = crypt.verify_policy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status);
     crypt.free_chain(chain);
-    error = static_cast<long>(verified ? status.dwError : GetLastError());
-    return verified ? CheckOf(status.dwError) : TlsCheck::kFailed;
+    error = verified ? static_cast<long>(status.dwError) : LastErrorStatus();
+    return verified ? CheckOf(status.dwError) : TlsCheck::kUncheckable;
   }
 
   Connection& plain_;
@@ -313,9 +402,13 @@ class SchannelConnection final : public Connection {
   CredHandle credentials_{};
   CtxtHandle context_{};
   bool has_credentials_ = false;
+  std::uint64_t end_ms_;
   bool has_context_ = false;
+  bool established_ = false;
+  bool tls13_ = false;
   SecPkgContext_StreamSizes sizes_{};
   std::string plaintext_;
+  std::size_t no_text_ = 0;  // record bytes since the last that carried text
   bool closed_ = false;
 };
 
@@ -324,7 +417,8 @@ class SchannelConnection final : public Connection {
 SecuredConnection Win32Net::Secure(Connection& plain, const TlsRequest& request) {
   const PSecurityFunctionTableW sspi = SecurityFunctions();
   if (sspi == nullptr) return {nullptr, TlsCheck::kFailed, SEC_E_SECPKG_NOT_FOUND};
-  auto secured = std::make_unique<SchannelConnection>(plain, sspi, Widen(request.host));
+  auto secured =
+      std::make_unique<SchannelConnection>(plain, sspi, Widen(request.host), request.end_ms);
   if (const SECURITY_STATUS status = secured->Start()) return {nullptr, TlsCheck::kFailed, status};
   long error = 0;
   const TlsCheck check = secured->Check(request, error);

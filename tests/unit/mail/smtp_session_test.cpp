@@ -22,8 +22,9 @@ namespace {
 //   notice: text  a notice, in order
 //   result: sent|failed
 // and the setting-up keys text, sender, recipient, server, lookup,
-// start-error, connect-error, account (the user, a blank, the password) and
-// tls (the certificate's issuer is unknown). \n, \r and \xHH stand for those bytes.
+// start-error, connect-error, account (the user, a blank, the password),
+// pin (TlsCertSha256) and tls (the certificate's issuer is unknown). \n, \r and \xHH stand for
+// those bytes.
 struct Transcript {
   MailRequest request{"taro@example.jp",
                       "admin@example.jp",
@@ -100,6 +101,7 @@ Transcript Load(const std::string& name) {
       t.request.password = Convert(value.substr(value.find(' ') + 1), "UTF-8", "CP932");
     }
     if (key == "tls:") t.net.tls_check = TlsCheck::kUnknownIssuer;
+    if (key == "pin:") t.request.pin = value;
     if (key == "lookup:") {
       const std::size_t blank = value.find(' ');
       t.net.names[value.substr(0, blank)] = *t.net.ParseAddress(value.substr(blank + 1));
@@ -202,6 +204,42 @@ TEST(SmtpSession, GivesUpOnAReplyThatNeverEnds) {
     ASSERT_EQ(window.messages.size(), 2u);
     EXPECT_EQ(window.messages[0].text, "recv err. WSAGetLastError=10040");
     EXPECT_EQ(window.messages[1].text, "HELO err=rev");
+  }
+}
+
+// A greeting that trickles in a byte at a time, each in time for its
+// receive, still ends with the session's two minutes, as a time-out.
+TEST(SmtpSession, EndsWhenTheSessionsTwoMinutesAreUp) {
+  Transcript t = Load("delivered.txt");
+  t.net.replies.assign(1000, {"2", 0});
+  t.net.reply_ms = 5000;
+  FakeDialogWindow window;
+  EXPECT_FALSE(SmtpSession(t.net, window, t.request));
+  EXPECT_EQ(t.net.now_ms, kSmtpSessionMs);
+  EXPECT_EQ(t.net.sent, "");
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text, "recv err. WSAGetLastError=10060");
+}
+
+// A pin that is no fingerprint is said before anything is sent; AUTH
+// refusals that are not a wrong account say what they are.
+TEST(SmtpSession, TellsWhatIsWrongInItsOwnWords) {
+  Transcript bad_pin = Load("delivered.txt");
+  bad_pin.request.pin = "5E:0B:9A";
+  FakeDialogWindow window;
+  EXPECT_FALSE(SmtpSession(bad_pin.net, window, bad_pin.request));
+  EXPECT_EQ(bad_pin.net.starts, 0);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_NE(window.messages[0].text.find("TlsCertSha256"), std::string::npos);
+  for (const auto& [reply, text] :
+       {std::pair{"534 5.7.9", "AUTH err=534 ｱﾌﾟﾘﾊﾟｽﾜｰﾄﾞが必要な場合があります"},
+        {"454 4.7.0", "AUTH err=454 一時的なｴﾗｰです。後で送り直してください"}}) {
+    Transcript t = Load("implicit_tls_auth_login.txt");
+    t.net.replies.back().bytes = std::string(reply) + "\r\n";
+    FakeDialogWindow auth_window;
+    EXPECT_FALSE(SmtpSession(t.net, auth_window, t.request));
+    ASSERT_EQ(auth_window.messages.size(), 1u);
+    EXPECT_EQ(auth_window.messages[0].text, text);
   }
 }
 
