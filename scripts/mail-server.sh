@@ -10,7 +10,8 @@
 #   bash scripts/mail-server.sh stop opensmtpd|postfix
 #
 # postfix-tls takes mail for the submission cases besides port 25: 587
-# with STARTTLS required and 465 with TLS from the start, both with
+# with STARTTLS required (asking for a client certificate, which the
+# program does not have) and 465 with TLS from the start, both with
 # PKI_DIR/trusted.crt and .key, and 2587 like 587 with PKI_DIR/other.crt
 # and .key; all three want AUTH (PLAIN or LOGIN, Cyrus SASL's sasldb) as
 # taro, password secret. (OpenSMTPD 6.8 of Debian 12 cannot do TLS with
@@ -122,7 +123,8 @@ CONF
       # Not chrooted, so that they reach /etc/sasldb2.
       local common='-o smtpd_sasl_auth_enable=yes -o smtpd_tls_auth_only=yes'
       common="$common -o smtpd_recipient_restrictions=permit_sasl_authenticated,reject"
-      $sudo postconf -M "submission/inet=submission inet n - n - - smtpd -o smtpd_tls_security_level=encrypt $common" \
+      # 587 asks for a client certificate, as some receive connectors do.
+      $sudo postconf -M "submission/inet=submission inet n - n - - smtpd -o smtpd_tls_security_level=encrypt -o smtpd_tls_ask_ccert=yes $common" \
         "smtps/inet=smtps inet n - n - - smtpd -o smtpd_tls_wrappermode=yes $common" \
         "2587/inet=2587 inet n - n - - smtpd -o smtpd_tls_security_level=encrypt $common -o smtpd_tls_cert_file=$pki/other.crt -o smtpd_tls_key_file=$pki/other.key"
       $sudo postfix start

@@ -15,6 +15,7 @@ import re
 import socket
 import ssl
 import subprocess
+import threading
 import time
 import unicodedata
 from datetime import datetime, timezone
@@ -61,10 +62,10 @@ def mail_form(file_line):
                                      for k, c in enumerate(programs))
 
 
-def run_automatically(z):
+def run_automatically(z, timeout=90):
     for attempt in (1, 2):
         z._launch([], attempt)
-        code = z.wait_exit(timeout=90)
+        code = z.wait_exit(timeout=timeout)
         if not ended_silently_by_wine(z.process, z.folder / ("zeltrand-%d.out" % attempt)):
             return code
     raise CaseFailure("Wine never ran the automatic start")
@@ -172,19 +173,23 @@ def case_mail_to_a_server_that_never_answers_gives_up_with_the_time_out(z):
 def make_pki(z):
     """A test CA the prefix trusts and its server certificate for localhost
     and 127.0.0.1 (trusted.*), and the same from a CA nobody trusts
-    (other.*). Returns the folder."""
+    (other.*); from the trusted CA also one for the address alone (ip.*)
+    and one for the name alone (dns.*). Returns the folder."""
     pki = z.folder / "pki"
     pki.mkdir()
-    (pki / "server.ext").write_text("subjectAltName=DNS:localhost,IP:127.0.0.1,DNS:127.0.0.1\n"
-                                    "extendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n")
 
     def openssl(*args):
-        subprocess.run(["openssl", *args], cwd=pki, check=True, capture_output=True)
-    for name, ca in (("trusted", "ca"), ("other", "other-ca")):
+        return subprocess.run(["openssl", *args], cwd=pki, check=True, capture_output=True).stdout
+    for ca in ("ca", "other-ca"):
         openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", ca + ".key", "-out",
                 ca + ".crt", "-days", "30", "-subj", "/CN=Zeltrand test CA " + ca)
+    for name, ca, names in (("trusted", "ca", "DNS:localhost,IP:127.0.0.1,DNS:127.0.0.1"),
+                            ("other", "other-ca", "DNS:localhost,IP:127.0.0.1,DNS:127.0.0.1"),
+                            ("ip", "ca", "IP:127.0.0.1"), ("dns", "ca", "DNS:localhost")):
+        (pki / "server.ext").write_text("subjectAltName=%s\nextendedKeyUsage=serverAuth\n"
+                                        "basicConstraints=CA:FALSE\n" % names)
         openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out",
-                name + ".csr", "-subj", "/CN=localhost")
+                name + ".csr", "-subj", "/CN=" + ("localhost" if "DNS" in names else "server"))
         openssl("x509", "-req", "-in", name + ".csr", "-CA", ca + ".crt", "-CAkey", ca + ".key",
                 "-CAcreateserial", "-days", "30", "-extfile", "server.ext", "-out", name + ".crt")
     openssl("x509", "-in", "ca.crt", "-outform", "DER", "-out", "ca.der")
@@ -218,7 +223,7 @@ def sent_by_hand(z, ini, message):
     expect(not MAILBOX.exists() or MAILBOX.read_bytes() == b"", "nothing was delivered")
 
 
-def case_mail_by_submission_with_starttls_and_auth_plain(z):
+def case_mail_by_submission_to_a_server_that_asks_for_a_client_certificate(z):
     pki = make_pki(z)
     round_trip(z, "postfix-tls", account_ini(b"localhost:587"), pki)
 
@@ -237,12 +242,98 @@ def case_mail_with_a_wrong_password_is_refused_with_535(z):
 
 
 def case_mail_to_a_certificate_nobody_trusts_is_refused_unless_pinned(z):
+    """A pin means that certificate: a trusted one that is not it is
+    refused; the pin pasted as openssl prints it is taken."""
     pki = make_pki(z)
     mail_server("start", "postfix-tls", pki)
+    pin = b"TlsCertSha256=" + fingerprint(pki / "other.crt") + b"\r\n"
     try:
         sent_by_hand(z, account_ini(b"127.0.0.1:2587", automatic=False),
                      "TLS err. ｻｰﾊﾞ証明書を信頼できません(発行元不明)")
+        sent_by_hand(z, account_ini(b"localhost:587", more=pin, automatic=False),
+                     "TLS err. ｻｰﾊﾞ証明書がTlsCertSha256と一致しません")
     finally:
         mail_server("stop", "postfix-tls")
-    pin = b"TlsCertSha256=" + fingerprint(pki / "other.crt") + b"\r\n"
+    printed = subprocess.run(["openssl", "x509", "-noout", "-fingerprint", "-sha256", "-in",
+                              pki / "other.crt"], check=True, capture_output=True).stdout
+    expect(printed.startswith(b"sha256 Fingerprint="), "openssl printed %r" % printed)
+    pin = b"TlsCertSha256=" + printed.strip() + b"\r\n"
     round_trip(z, "postfix-tls", account_ini(b"127.0.0.1:2587", more=pin), pki)
+
+
+class LoopbackSmtp(threading.Thread):
+    """One session of a small SMTP server on 127.0.0.1:`port`: a greeting
+    that trickles a byte every 4 s for ever, or STARTTLS with PKI's
+    `certificate`, whose "220 ready" carries `inject` in the same packet."""
+
+    def __init__(self, port, pki=None, certificate=None, inject=b"", trickle=False):
+        super().__init__(daemon=True)
+        self.listener = socket.create_server(("127.0.0.1", port))
+        self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        if certificate:
+            self.tls.load_cert_chain(pki / (certificate + ".crt"), pki / (certificate + ".key"))
+        self.inject, self.trickle, self.messages = inject, trickle, []
+        self.start()
+
+    def run(self):
+        try:
+            with self.listener.accept()[0] as plain:
+                self.talk(plain)
+        except (OSError, ssl.SSLError):
+            pass
+
+    def talk(self, connection):
+        while self.trickle:
+            connection.send(b"2")
+            time.sleep(4)
+        connection.sendall(b"220 loopback ESMTP\r\n")
+        reader = connection.makefile("rb")
+        while line := reader.readline():
+            verb = line[:4].upper()
+            if verb == b"STAR":
+                connection.sendall(b"220 ready\r\n" + self.inject)
+                connection = self.tls.wrap_socket(connection, server_side=True)
+                reader = connection.makefile("rb")
+            elif verb == b"DATA":
+                connection.sendall(b"354 go ahead\r\n")
+                self.messages.append(b"".join(iter(lambda: reader.readline() or b".\r\n",
+                                                   b".\r\n")))
+                connection.sendall(b"250 kept\r\n")
+            else:
+                connection.sendall({b"EHLO": b"250-loopback\r\n250-AUTH PLAIN\r\n250 STARTTLS\r\n",
+                                    b"AUTH": b"235 ok\r\n", b"QUIT": b"221 bye\r\n"}
+                                   .get(verb, b"250 ok\r\n"))
+
+
+def automatic_run_against(z, server, ini, timeout=90):
+    """The exit code and the log of an automatic run against `server`."""
+    log = (Path(z.session.env["WINEPREFIX"]) / "drive_c" / "users" /
+           pwd.getpwuid(os.getuid()).pw_name / "AppData/Local/Zeltrand/Zeltrand.log")
+    log.unlink(missing_ok=True)
+    z.place("Zeltrand.ini", ini)
+    try:
+        code = run_automatically(z, timeout)
+    finally:
+        server.listener.close()
+    return code, log.read_bytes().decode("cp932") if log.exists() else ""
+
+
+def case_mail_through_starttls_checks_the_name_and_drops_what_came_before_tls(z):
+    pki = make_pki(z)
+    mail_server("stop", "postfix")
+    for certificate, box, inject, failure in (
+            ("trusted", b"localhost:587", b"250 injected\r\n", ""),
+            ("ip", b"127.0.0.1:587", b"", ""),
+            ("dns", b"127.0.0.1:587", b"", "TLS err. ｻｰﾊﾞ証明書を信頼できません(名前の不一致)")):
+        server = LoopbackSmtp(587, pki, certificate, inject)
+        code, log = automatic_run_against(z, server, account_ini(box))
+        expect_equal((code, log[20:].strip()), (4 if failure else 0, failure), certificate)
+        expect_equal(len(server.messages), 0 if failure else 1, "mails kept with " + certificate)
+
+
+def case_mail_whose_greeting_trickles_ends_within_two_minutes(z):
+    mail_server("stop", "postfix")
+    began = time.monotonic()
+    code, log = automatic_run_against(z, LoopbackSmtp(25, trickle=True), AUTOMATIC_INI, 180)
+    print("the automatic run ended %.1f s after it began" % (time.monotonic() - began))
+    expect_equal((code, log[20:]), (4, "recv err. WSAGetLastError=10060\r\n"), "exit code, log")
