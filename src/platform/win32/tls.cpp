@@ -43,6 +43,7 @@ constexpr unsigned kGoodbyeTimeoutMs = 2000;
 // the server is only keeping the line busy.
 constexpr std::size_t kNoTextLimit = 65536;
 constexpr int kTooLong = WSAEMSGSIZE;
+constexpr DWORD kIgnoreName = 0x00001000;  // SECURITY_FLAG_IGNORE_CERT_CN_INVALID of wininet.h
 constexpr ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
                                 ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                                 ISC_REQ_MANUAL_CRED_VALIDATION;
@@ -63,6 +64,8 @@ struct CertificateFunctions {
   decltype(&CertFreeCertificateChain) free_chain;
   decltype(&CertFreeCertificateContext) free_certificate;
   decltype(&CryptHashCertificate2) hash;
+  decltype(&CertFindExtension) find_extension;
+  decltype(&CryptDecodeObjectEx) decode;
 };
 
 const CertificateFunctions* Crypt32() {
@@ -72,9 +75,12 @@ const CertificateFunctions* Crypt32() {
       crypt32.Find<decltype(&CertVerifyCertificateChainPolicy)>("CertVerifyCertificateChainPolicy"),
       crypt32.Find<decltype(&CertFreeCertificateChain)>("CertFreeCertificateChain"),
       crypt32.Find<decltype(&CertFreeCertificateContext)>("CertFreeCertificateContext"),
-      crypt32.Find<decltype(&CryptHashCertificate2)>("CryptHashCertificate2")};
+      crypt32.Find<decltype(&CryptHashCertificate2)>("CryptHashCertificate2"),
+      crypt32.Find<decltype(&CertFindExtension)>("CertFindExtension"),
+      crypt32.Find<decltype(&CryptDecodeObjectEx)>("CryptDecodeObjectEx")};
   const bool complete = functions.get_chain && functions.verify_policy && functions.free_chain &&
-                        functions.free_certificate && functions.hash;
+                        functions.free_certificate && functions.hash && functions.find_extension &&
+                        functions.decode;
   return complete ? &functions : nullptr;
 }
 
@@ -100,6 +106,31 @@ TlsCheck CheckOf(DWORD policy_error) {
     default:
       return TlsCheck::kRejected;
   }
+}
+
+// True when the certificate names `address` (4 or 16 bytes) as an
+// iPAddress of its subjectAltName (RFC 6125: an address typed is matched
+// there only; not every chain engine looks there itself).
+bool NamesAddress(const CertificateFunctions& crypt, PCCERT_CONTEXT certificate,
+                  const std::string& address) {
+  const CERT_INFO& info = *certificate->pCertInfo;
+  const PCERT_EXTENSION names =
+      crypt.find_extension(szOID_SUBJECT_ALT_NAME2, info.cExtension, info.rgExtension);
+  CERT_ALT_NAME_INFO* decoded = nullptr;
+  DWORD size = 0;
+  if (names == nullptr ||
+      !crypt.decode(X509_ASN_ENCODING, X509_ALTERNATE_NAME, names->Value.pbData,
+                    names->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &decoded, &size)) {
+    return false;
+  }
+  bool found = false;
+  for (const CERT_ALT_NAME_ENTRY& entry : std::span(decoded->rgAltEntry, decoded->cAltEntry)) {
+    found = found || (entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS &&
+                      entry.IPAddress.cbData == address.size() &&
+                      std::memcmp(entry.IPAddress.pbData, address.data(), address.size()) == 0);
+  }
+  LocalFree(decoded);
+  return found;
 }
 
 // The last error as a status; never 0, which would read as success.
@@ -147,9 +178,15 @@ SECURITY_STATUS AcquireCredentials(PSecurityFunctionTableW sspi, CredHandle& cre
 
 class SchannelConnection final : public Connection {
  public:
+  // `address`: the bytes of the address typed in the box, empty for a name.
   SchannelConnection(Connection& plain, PSecurityFunctionTableW sspi, std::wstring target,
-                     std::uint64_t end_ms)
-      : plain_(plain), reader_(plain), sspi_(sspi), target_(std::move(target)), end_ms_(end_ms) {}
+                     std::string address, std::uint64_t end_ms)
+      : plain_(plain),
+        reader_(plain),
+        sspi_(sspi),
+        target_(std::move(target)),
+        address_(std::move(address)),
+        end_ms_(end_ms) {}
   ~SchannelConnection() override {
     if (established_) SayGoodbye();
     if (has_context_) sspi_->DeleteSecurityContext(&context_);
@@ -384,6 +421,7 @@ class SchannelConnection final : public Connection {
     ssl.cbSize = sizeof ssl;
     ssl.dwAuthType = AUTHTYPE_SERVER;
     ssl.pwszServerName = target_.data();
+    if (!address_.empty()) ssl.fdwChecks = kIgnoreName;
     CERT_CHAIN_POLICY_PARA policy{};
     policy.cbSize = sizeof policy;
     policy.pvExtraPolicyPara = &ssl;
@@ -392,13 +430,17 @@ class SchannelConnection final : public Connection {
     const BOOL verified = crypt.verify_policy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status);
     crypt.free_chain(chain);
     error = verified ? static_cast<long>(status.dwError) : LastErrorStatus();
-    return verified ? CheckOf(status.dwError) : TlsCheck::kUncheckable;
+    if (!verified) return TlsCheck::kUncheckable;
+    const TlsCheck check = CheckOf(status.dwError);
+    if (check != TlsCheck::kTrusted || address_.empty()) return check;
+    return NamesAddress(crypt, certificate, address_) ? check : TlsCheck::kWrongName;
   }
 
   Connection& plain_;
   TlsRecordReader reader_;
   PSecurityFunctionTableW sspi_;
   std::wstring target_;
+  std::string address_;
   CredHandle credentials_{};
   CtxtHandle context_{};
   bool has_credentials_ = false;
@@ -417,8 +459,13 @@ class SchannelConnection final : public Connection {
 SecuredConnection Win32Net::Secure(Connection& plain, const TlsRequest& request) {
   const PSecurityFunctionTableW sspi = SecurityFunctions();
   if (sspi == nullptr) return {nullptr, TlsCheck::kFailed, SEC_E_SECPKG_NOT_FOUND};
-  auto secured =
-      std::make_unique<SchannelConnection>(plain, sspi, Widen(request.host), request.end_ms);
+  std::string address;
+  if (const std::optional<NetAddress> typed = ParseAddress(request.host)) {
+    address = typed->is_ipv6 ? std::string(reinterpret_cast<const char*>(typed->ipv6.data()), 16)
+                             : std::string(reinterpret_cast<const char*>(&typed->ipv4), 4);
+  }
+  auto secured = std::make_unique<SchannelConnection>(plain, sspi, Widen(request.host),
+                                                      std::move(address), request.end_ms);
   if (const SECURITY_STATUS status = secured->Start()) return {nullptr, TlsCheck::kFailed, status};
   long error = 0;
   const TlsCheck check = secured->Check(request, error);
