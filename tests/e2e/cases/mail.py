@@ -6,6 +6,7 @@ TLS and AUTH on 587 and 465, with certificates made for the run: the
 prefix trusts the test CA (zdriver add-root), never the host.
 """
 
+import contextlib
 import email.utils
 import hashlib
 import mailbox
@@ -173,24 +174,27 @@ def case_mail_to_a_server_that_never_answers_gives_up_with_the_time_out(z):
 def make_pki(z):
     """A test CA the prefix trusts and its server certificate for localhost
     and 127.0.0.1 (trusted.*), and the same from a CA nobody trusts
-    (other.*); from the trusted CA also one for the address alone (ip.*)
-    and one for the name alone (dns.*). Returns the folder."""
+    (other.*). Returns the folder."""
     pki = z.folder / "pki"
     pki.mkdir()
+    (pki / "server.ext").write_text("subjectAltName=DNS:localhost,IP:127.0.0.1,DNS:127.0.0.1\n"
+                                    "extendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n")
 
     def openssl(*args):
-        return subprocess.run(["openssl", *args], cwd=pki, check=True, capture_output=True).stdout
-    for ca in ("ca", "other-ca"):
+        subprocess.run(["openssl", *args], cwd=pki, check=True, capture_output=True)
+    for name, ca in (("trusted", "ca"), ("other", "other-ca")):
         openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", ca + ".key", "-out",
                 ca + ".crt", "-days", "30", "-subj", "/CN=Zeltrand test CA " + ca)
-    for name, ca, names in (("trusted", "ca", "DNS:localhost,IP:127.0.0.1,DNS:127.0.0.1"),
-                            ("other", "other-ca", "DNS:localhost,IP:127.0.0.1,DNS:127.0.0.1"),
-                            ("ip", "ca", "IP:127.0.0.1"), ("dns", "ca", "DNS:localhost")):
-        (pki / "server.ext").write_text("subjectAltName=%s\nextendedKeyUsage=serverAuth\n"
-                                        "basicConstraints=CA:FALSE\n" % names)
         openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out",
-                name + ".csr", "-subj", "/CN=" + ("localhost" if "DNS" in names else "server"))
+                name + ".csr", "-subj", "/CN=localhost")
         openssl("x509", "-req", "-in", name + ".csr", "-CA", ca + ".crt", "-CAkey", ca + ".key",
+                "-CAcreateserial", "-days", "30", "-extfile", "server.ext", "-out", name + ".crt")
+    # From the trusted CA also one for the address alone, one for the name alone.
+    for name, names in (("ip", "IP:127.0.0.1"), ("dns", "DNS:localhost")):
+        (pki / "server.ext").write_text("subjectAltName=%s\nextendedKeyUsage=serverAuth\n" % names)
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out",
+                name + ".csr", "-subj", "/CN=server")
+        openssl("x509", "-req", "-in", name + ".csr", "-CA", "ca.crt", "-CAkey", "ca.key",
                 "-CAcreateserial", "-days", "30", "-extfile", "server.ext", "-out", name + ".crt")
     openssl("x509", "-in", "ca.crt", "-outform", "DER", "-out", "ca.der")
     z.driver.run("add-root", windows_path(pki / "ca.der"))
@@ -242,8 +246,6 @@ def case_mail_with_a_wrong_password_is_refused_with_535(z):
 
 
 def case_mail_to_a_certificate_nobody_trusts_is_refused_unless_pinned(z):
-    """A pin means that certificate: a trusted one that is not it is
-    refused; the pin pasted as openssl prints it is taken."""
     pki = make_pki(z)
     mail_server("start", "postfix-tls", pki)
     pin = b"TlsCertSha256=" + fingerprint(pki / "other.crt") + b"\r\n"
@@ -254,55 +256,45 @@ def case_mail_to_a_certificate_nobody_trusts_is_refused_unless_pinned(z):
                      "TLS err. ｻｰﾊﾞ証明書がTlsCertSha256と一致しません")
     finally:
         mail_server("stop", "postfix-tls")
-    printed = subprocess.run(["openssl", "x509", "-noout", "-fingerprint", "-sha256", "-in",
-                              pki / "other.crt"], check=True, capture_output=True).stdout
-    expect(printed.startswith(b"sha256 Fingerprint="), "openssl printed %r" % printed)
-    pin = b"TlsCertSha256=" + printed.strip() + b"\r\n"
+    pin = b"TlsCertSha256=" + subprocess.run(["openssl", "x509", "-noout", "-fingerprint",
+                                              "-sha256", "-in", pki / "other.crt"], check=True,
+                                             capture_output=True).stdout.strip() + b"\r\n"
+    expect(pin.startswith(b"TlsCertSha256=sha256 Fingerprint="), "the pin: %r" % pin)
     round_trip(z, "postfix-tls", account_ini(b"127.0.0.1:2587", more=pin), pki)
 
 
 class LoopbackSmtp(threading.Thread):
-    """One session of a small SMTP server on 127.0.0.1:`port`: a greeting
-    that trickles a byte every 4 s for ever, or STARTTLS with PKI's
-    `certificate`, whose "220 ready" carries `inject` in the same packet."""
+    """One session: a greeting a byte every 4 s, or STARTTLS with `certificate`."""
 
-    def __init__(self, port, pki=None, certificate=None, inject=b"", trickle=False):
+    def __init__(self, port, pki=None, certificate=None, inject=b""):
         super().__init__(daemon=True)
         self.listener = socket.create_server(("127.0.0.1", port))
-        self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        if certificate:
-            self.tls.load_cert_chain(pki / (certificate + ".crt"), pki / (certificate + ".key"))
-        self.inject, self.trickle, self.messages = inject, trickle, []
+        self.pki, self.certificate, self.inject = pki, certificate, inject
         self.start()
 
     def run(self):
-        try:
-            with self.listener.accept()[0] as plain:
-                self.talk(plain)
-        except (OSError, ssl.SSLError):
-            pass
-
-    def talk(self, connection):
-        while self.trickle:
-            connection.send(b"2")
-            time.sleep(4)
-        connection.sendall(b"220 loopback ESMTP\r\n")
-        reader = connection.makefile("rb")
-        while line := reader.readline():
-            verb = line[:4].upper()
-            if verb == b"STAR":
-                connection.sendall(b"220 ready\r\n" + self.inject)
-                connection = self.tls.wrap_socket(connection, server_side=True)
-                reader = connection.makefile("rb")
-            elif verb == b"DATA":
-                connection.sendall(b"354 go ahead\r\n")
-                self.messages.append(b"".join(iter(lambda: reader.readline() or b".\r\n",
-                                                   b".\r\n")))
-                connection.sendall(b"250 kept\r\n")
-            else:
-                connection.sendall({b"EHLO": b"250-loopback\r\n250-AUTH PLAIN\r\n250 STARTTLS\r\n",
-                                    b"AUTH": b"235 ok\r\n", b"QUIT": b"221 bye\r\n"}
-                                   .get(verb, b"250 ok\r\n"))
+        with contextlib.suppress(OSError), self.listener.accept()[0] as connection:
+            while not self.certificate:
+                connection.send(b"2")
+                time.sleep(4)
+            connection.sendall(b"220 loopback ESMTP\r\n")
+            reader = connection.makefile("rb")
+            while verb := reader.readline()[:4].upper():
+                if verb == b"STAR":
+                    connection.sendall(b"220 ready\r\n" + self.inject)
+                    tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+                    key = self.pki / self.certificate
+                    tls.load_cert_chain(key.with_suffix(".crt"), key.with_suffix(".key"))
+                    connection = tls.wrap_socket(connection, server_side=True)
+                    reader = connection.makefile("rb")
+                elif verb == b"DATA":
+                    connection.sendall(b"354 go ahead\r\n")
+                    any(line in (b".\r\n", b"") for line in iter(reader.readline, None))
+                    connection.sendall(b"250 kept\r\n")
+                else:
+                    connection.sendall({b"EHLO": b"250-x\r\n250-AUTH PLAIN\r\n250 STARTTLS\r\n",
+                                        b"AUTH": b"235 ok\r\n", b"QUIT": b"221 bye\r\n"}
+                                       .get(verb, b"250 ok\r\n"))
 
 
 def automatic_run_against(z, server, ini, timeout=90):
@@ -327,13 +319,11 @@ def case_mail_through_starttls_checks_the_name_and_drops_what_came_before_tls(z)
             ("dns", b"127.0.0.1:587", b"", "TLS err. ｻｰﾊﾞ証明書を信頼できません(名前の不一致)")):
         server = LoopbackSmtp(587, pki, certificate, inject)
         code, log = automatic_run_against(z, server, account_ini(box))
+        # 0: the server answered the end of the data with 250.
         expect_equal((code, log[20:].strip()), (4 if failure else 0, failure), certificate)
-        expect_equal(len(server.messages), 0 if failure else 1, "mails kept with " + certificate)
 
 
 def case_mail_whose_greeting_trickles_ends_within_two_minutes(z):
     mail_server("stop", "postfix")
-    began = time.monotonic()
-    code, log = automatic_run_against(z, LoopbackSmtp(25, trickle=True), AUTOMATIC_INI, 180)
-    print("the automatic run ended %.1f s after it began" % (time.monotonic() - began))
+    code, log = automatic_run_against(z, LoopbackSmtp(25), AUTOMATIC_INI, 180)
     expect_equal((code, log[20:]), (4, "recv err. WSAGetLastError=10060\r\n"), "exit code, log")
