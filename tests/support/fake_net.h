@@ -23,7 +23,6 @@ class FakeNet : public Net {
   long tls_error = 0;
   unsigned reply_ms = 0;  // each reply comes this long after its receive began
   std::uint64_t now_ms = 0;
-  std::string pin;  // the pinned certificate the session asked for
 
   NetAddress connected_to;
   std::uint16_t connected_port = 0;
@@ -51,7 +50,6 @@ class FakeNet : public Net {
   }
   SecuredConnection Secure(Connection& plain, const TlsRequest& request) override {
     sent += "[TLS " + request.host + "]\r\n";
-    pin = request.pinned_sha256;
     if (tls_check != TlsCheck::kTrusted) return {nullptr, tls_check, tls_error};
     return {std::make_unique<Secured>(plain), TlsCheck::kTrusted, 0};
   }
