@@ -245,13 +245,12 @@ TEST(RecordEndHook, OnlyTheUnattendedRunEndsWithoutAskingWhenSettingsCannotBeSav
     EXPECT_EQ(h.window.end_calls, unattended ? 1 : 0) << unattended;
     EXPECT_EQ(h.window.messages.size(), unattended ? 0u : 2u) << unattended;
     EXPECT_EQ(h.state.exit_code, exit_code::kRecordPending);
-    EXPECT_EQ(
-        h.files.contents[kLog],
-        unattended
-            ? "2003.01.17 09:05:03 取得情報記録ﾌｧｲﾙに記録できませんでした! "
-              "ﾌｧｲﾙが他で使用中です。 C:\\Tools\\Zeltrand.csv "
-              "この記録は保存しておき、次回の記録時にその時の取得情報記録ﾌｧｲﾙに追加します。\r\n"
-            : "");
+    EXPECT_EQ(h.files.contents[kLog],
+              unattended ? "2003.01.17 09:05:03 取得情報記録ﾌｧｲﾙに記録できませんでした! "
+                           "ﾌｧｲﾙが他で使用中です。 C:\\Tools\\Zeltrand.csv "
+                           "この記録は保存しておき、次回の記録時にその時の"
+                           "取得情報記録ﾌｧｲﾙに追加します。\r\n"
+                         : "");
   }
 }
 
@@ -272,11 +271,11 @@ TEST(FirstTickMail, AFailureOfARunThatEndsByItselfGoesToTheLog) {
   }
 }
 
-// Kept records go in ahead of the next one, in one open, into the file
-// named then, whatever file they were kept for.
+// Kept records go in ahead of the next one, in one open, to the file named
+// then, whatever file they were kept for.
 TEST(PendingRecord, IsAddedBeforeTheNextLineToTheFileNamedThenAndForgotten) {
   RecordHarness h;
-  const std::string other = "\\\\nas\\old.csv\t\"PC-2\",\n";
+  const std::string other = "\\\\nas\\other.csv\t\"PC-2\",\n";
   h.files.contents[kPending] = other;
   h.files.busy.insert(kRecordPath);
   h.PressRecord();

@@ -62,14 +62,5 @@ TEST_P(SettingsEncoding, IsRecognisedAndKeptByAnExitThatChangesOneValue) {
 INSTANTIATE_TEST_SUITE_P(Files, SettingsEncoding, ::testing::ValuesIn(kCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-// Bytes no decoder could make sense of are not "corrected" either.
-TEST(SettingsEncoding, KeepsAMalformedLineOfAMarkedFileAsItWas) {
-  const std::string file = "\xEF\xBB\xBF; \xFF\xC3\r\n[auto]\r\nEnd=1\r\n";
-  const DecodedText read = DecodeText(file, utf16::Codec());
-  ASSERT_EQ(read.unheld.size(), 1u);
-  EXPECT_EQ(read.unheld[0].number, 1u);
-  EXPECT_EQ(EncodeText(read.text, read, utf16::Codec()), file);
-}
-
 }  // namespace
 }  // namespace zeltrand
