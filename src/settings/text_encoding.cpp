@@ -193,12 +193,15 @@ std::string EncodeText(std::string_view text, const DecodedText& as, const Cp932
   for (const DecodedText::Unheld& u : as.unheld) unheld[{u.text, u.same_before}] = u.bytes;
   std::map<std::string_view, std::size_t> seen;
   // CR and LF are never the second byte of a code page 932 character.
-  while (!text.empty()) {
+  for (;;) {  // the last line too, when only an odd byte was left of it
     const std::size_t length = text.find_first_of("\r\n");
     const std::string_view line = text.substr(0, length);
     const auto found = unheld.find({line, seen[line]++});
     if (found != unheld.end()) {
-      out += found->second;
+      // An odd byte, which only the last line of UTF-16 can end in, would
+      // shift every unit after it.
+      const bool odd = IsUtf16(as.encoding) && found->second.size() % 2 != 0;
+      out += found->second.substr(0, found->second.size() - (odd && length != line.npos));
     } else {
       out += Encode(codec.from_cp932(line), as.encoding);
     }
