@@ -4,6 +4,7 @@
 #include "app/startup_shortcut.h"
 #include "collect/item_table.h"
 #include "collect/lists.h"
+#include "core/log_file.h"
 #include "mail/mail_account.h"
 #include "mail/record_mail.h"
 #include "platform/shell.h"
@@ -21,6 +22,14 @@ constexpr std::string_view kProgressCaption = "Zeltrand";
 constexpr std::string_view kProgressText = "\nPC構成情報収集中...";
 constexpr std::string_view kSettingsWriteFailed = "Zeltrand.iniﾌｧｲﾙのｵｰﾌﾟﾝに失敗!";
 constexpr std::string_view kEndWithoutSaving = "\n設定を保存せずに終了しますか?";
+// Said at start about the settings file; the lines are named by number, so
+// nothing of the file's text reaches the box.
+constexpr std::string_view kSettingsLinesUnheld =
+    "行目にはｺｰﾄﾞﾍﾟｰｼﾞ932にない文字があり、"
+    "'?'と表示します。\nﾌｧｲﾙのその行は変えずに残します。";
+constexpr std::string_view kSettingsValueRefused = "にﾀﾌﾞか改行があります! この設定は使いません。";
+constexpr std::size_t kUnheldLinesNamed = 5;
+constexpr std::string_view kIniName = "Zeltrand.iniの";
 constexpr unsigned kSoftwareListExtent = 500;
 constexpr unsigned kWaitPauseMs = 200;
 
@@ -108,16 +117,27 @@ void MainDialog::OnFirstTick() {
 // The edits show the file's values, or the built-in ones where the file has
 // none; the settings themselves change only when the program exits.
 void MainDialog::LoadSettings() {
-  const Profile profile(ReadProfileText(services_.files, state_.paths.ini_path));
+  const DecodedText file = ReadProfileFile(services_.files, state_.paths.ini_path);
+  const Profile profile(file.text);
+  std::vector<std::string> complaints;
+  // A tab or line break in a path or address would split the lines of the
+  // kept records and inventories; such a value is not used.
+  const auto usable = [&](std::string_view section, std::string_view key) {
+    std::string value = profile.Get(section, key);
+    if (value.find_first_of("\t\r\n") == std::string::npos) return value;
+    complaints.push_back(std::string(kIniName) + "[" + std::string(section) + "] " +
+                         std::string(key) + std::string(kSettingsValueRefused));
+    return std::string();
+  };
   const auto value_or = [&](std::string_view key, const std::string& fallback) {
     std::string value = SavedMailValue(profile.Get(kSectionMail, key));
     return value.empty() ? fallback : value;
   };
   window_.SetItemText(ctl::kRecipientEdit, value_or(kKeyMailTo, state_.settings.recipient_address));
-  std::string record_path = profile.Get(kSectionFile, kKeyRecFile);
+  std::string record_path = usable(kSectionFile, kKeyRecFile);
   window_.SetItemText(ctl::kRecordPathEdit,
                       record_path.empty() ? state_.settings.record_path : record_path);
-  state_.settings.server_url = profile.Get(kSectionServer, kKeyUrl);
+  state_.settings.server_url = usable(kSectionServer, kKeyUrl);
   AutoFlags& flags = state_.auto_flags;
   const struct {
     std::string_view key;
@@ -130,6 +150,25 @@ void MainDialog::LoadSettings() {
   for (const auto& row : rows) {
     row.flag = !profile.Get(kSectionAuto, row.key).empty();
     window_.SetCheck(row.check_box, row.flag);
+  }
+  if (!file.unheld.empty()) {
+    std::string numbers;
+    for (std::size_t i = 0; i < file.unheld.size() && i < kUnheldLinesNamed; ++i) {
+      if (i > 0) numbers += ", ";
+      numbers += std::to_string(file.unheld[i].number);
+    }
+    if (file.unheld.size() > kUnheldLinesNamed) numbers += ", …";
+    complaints.push_back(std::string(kIniName) + numbers + std::string(kSettingsLinesUnheld));
+  }
+  for (const std::string& text : complaints) TellAtStart(text);
+}
+
+// A run that ends by itself leaves what it would have said to the log.
+void MainDialog::TellAtStart(const std::string& text) {
+  if (state_.auto_flags.exit && !state_.shift_held) {
+    AppendLogLine(services_.files, services_.machine.Now(), text);
+  } else {
+    window_.ShowMessage(text, kTitleText, kMbOk | kMbIconWarning);
   }
 }
 

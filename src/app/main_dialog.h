@@ -29,6 +29,7 @@ class MainDialog {
   static const std::array<Command, ctl::kCommandCount> kCommands;
 
   void LoadSettings();
+  void TellAtStart(const std::string& text);
   void OnFirstTick();
   void OnRecordRetryTick();
   void WaitCursorPrelude();

@@ -5,7 +5,8 @@
 //
 //   2026.12.07 19:15:04 RCPT TO err=550
 //   2026.12.07 19:15:11 取得情報記録ﾌｧｲﾙに記録できませんでした! ﾌｧｲﾙが他で使用中です。
-//   \\server\inventory\Zeltrand.csv この記録は保存しておき、次回の記録時に追加します。
+//   \\server\inventory\Zeltrand.csv この記録は保存しておき、次回の記録時にその時の
+//   取得情報記録ﾌｧｲﾙに追加します。
 //
 // A line break inside a message becomes a blank. Any part of the program
 // may append its own lines.

@@ -38,6 +38,16 @@ std::string PendingRecords::For(std::string_view record_path) const {
   return lines;
 }
 
+std::string PendingRecords::All() const {
+  std::string lines;
+  ForEach([&](std::string_view, std::string_view line, std::string_view) { lines += line; });
+  return lines;
+}
+
+bool PendingRecords::DropAll() {
+  return content_.empty() || Save({});
+}
+
 bool PendingRecords::Drop(std::string_view record_path) {
   std::string rest;
   ForEach([&](std::string_view path, std::string_view, std::string_view entry) {
@@ -50,7 +60,9 @@ bool PendingRecords::Keep(std::string_view record_path, std::string_view line) {
   if (path_.empty()) return false;
   std::string content = content_;
   if (!content.empty() && content.back() != '\n') content += '\n';
-  content += std::string(record_path) + '\t' + std::string(line);
+  for (const char c : record_path) content += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+  content += '\t';
+  content += line;
   if (!content.ends_with('\n')) content += '\n';
   return Save(content);
 }

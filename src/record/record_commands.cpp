@@ -38,7 +38,8 @@ constexpr TextTable<ImportCheck> kImportRefusals = {{
 }};
 
 constexpr std::string_view kRecordNotWritten = "取得情報記録ﾌｧｲﾙに記録できませんでした!";
-constexpr std::string_view kRecordKept = "\nこの記録は保存しておき、次回の記録時に追加します。";
+constexpr std::string_view kRecordKept =
+    "\nこの記録は保存しておき、次回の記録時にその時の取得情報記録ﾌｧｲﾙに追加します。";
 constexpr std::string_view kRecordNotKept = "\nこの記録は保存もできませんでした。";
 constexpr std::string_view kImportNotWritten = "取得情報記録ﾌｧｲﾙに取り込めませんでした!";
 constexpr std::string_view kClipboardKept = "\nｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容はそのままです。";
@@ -75,7 +76,7 @@ void RecordCommands::Tell(std::string_view text, unsigned style) {
 void RecordCommands::Record() {
   const std::string path = RecordPathText();
   const std::string line = BuildRecordLine(state_, window_, RecordForm::kFile) + '\n';
-  const std::string kept = PendingRecords(services_.files).For(path);
+  const std::string kept = PendingRecords(services_.files).All();
   const AppendResult result =
       AppendRecord(services_.files, path, BuildRecordHeader(window_), kept + line, "\n");
   const bool opened = result == AppendResult::kWritten || result == AppendResult::kNotWritten;
@@ -85,7 +86,7 @@ void RecordCommands::Record() {
   }
   EndEpisode();
   if (result == AppendResult::kWritten) {
-    NoteWritten(path, !kept.empty());
+    NoteWritten(!kept.empty());
   } else {
     const std::string text =
         FailureText(kRecordNotWritten, result, path) + std::string(NoteNotWritten(path, line));
@@ -101,16 +102,14 @@ void RecordCommands::Record() {
 
 // The kept lines are forgotten only once they are in the file: a crash in
 // between may add one twice, but never loses one.
-void RecordCommands::NoteWritten(const std::string& path, bool pending_added) {
-  if (pending_added) PendingRecords(services_.files).Drop(path);
-  pending_paths_.erase(path);
-  if (pending_paths_.empty()) state_.exit_code &= ~exit_code::kRecordPending;
+void RecordCommands::NoteWritten(bool pending_added) {
+  if (pending_added) PendingRecords(services_.files).DropAll();
+  state_.exit_code &= ~exit_code::kRecordPending;
 }
 
 std::string_view RecordCommands::NoteNotWritten(const std::string& path, const std::string& line) {
   state_.exit_code |= exit_code::kRecordPending;
   if (!PendingRecords(services_.files).Keep(path, line)) return kRecordNotKept;
-  pending_paths_.insert(path);
   return kRecordKept;
 }
 

@@ -5,8 +5,10 @@
 // 1 while timer 2 presses 記録 again each second, and the sixth failed
 // attempt gives up. RecordRetryCount (AppState::record_retry_count) counts
 // the failed attempts; it is 0 outside an episode. A record that could not
-// be written is kept (pending_records.h) and goes into the file ahead of
-// the next record written there; until then the process exit code carries
+// be written is kept (pending_records.h) and goes ahead of the next record
+// written, into the file named then: the settings may have been corrected
+// meanwhile, and a record of this PC belongs in whichever inventory it
+// keeps. Until then the process exit code carries
 // exit_code::kRecordPending. When 記録 is done, by success or not, with
 // AutoExit set and Shift not held at start, the program ends: silently when
 // the first tick pressed 記録 (what went wrong goes to the log file,
@@ -14,7 +16,6 @@
 #pragma once
 
 #include <functional>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -48,7 +49,7 @@ class RecordCommands {
   void EndEpisode();
   bool EndsByItself() const;
   void ApplyEndHook();
-  void NoteWritten(const std::string& path, bool pending_added);
+  void NoteWritten(bool pending_added);
   std::string_view NoteNotWritten(const std::string& path, const std::string& line);
   std::string RecordPathText();
   void Tell(std::string_view text, unsigned style);
@@ -59,7 +60,6 @@ class RecordCommands {
   bool exit_left_to_caller_ = false;
   bool unattended_ = false;
   std::function<void(bool)> recorded_;
-  std::set<std::string> pending_paths_;  // record files this run kept lines for
 };
 
 }  // namespace zeltrand

@@ -34,48 +34,6 @@ std::string Unquote(std::string_view value) {
   return std::string(value);
 }
 
-// UTF-16 units of `bytes`, each stored low byte first or high byte first;
-// an odd last byte is dropped.
-std::u16string Utf16FromBytes(std::string_view bytes, bool high_first) {
-  std::u16string text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    text += static_cast<char16_t>(high_first ? first << 8 | second : second << 8 | first);
-  }
-  return text;
-}
-
-// UTF-8 as UTF-16; a malformed sequence becomes U+FFFD, which no code
-// page holds either.
-std::u16string Utf16FromUtf8(std::string_view bytes) {
-  static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-  std::u16string text;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto lead = static_cast<unsigned char>(bytes[i++]);
-    const int extra = lead < 0x80 ? 0 : lead < 0xC2 ? -1 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-    char32_t c = 0xFFFD;
-    if (extra >= 0 && lead < 0xF5) {
-      char32_t v = lead & (extra == 0 ? 0x7Fu : 0x3Fu >> extra);
-      int got = 0;
-      while (got < extra && i < bytes.size() && (bytes[i] & 0xC0) == 0x80) {
-        v = v << 6 | (bytes[i++] & 0x3F);
-        ++got;
-      }
-      if (got == extra && v >= kLeast[extra] && v <= 0x10FFFF && (v < 0xD800 || v >= 0xE000)) {
-        c = v;
-      }
-    }
-    if (c >= 0x10000) {
-      text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      c = 0xDC00 + ((c - 0x10000) & 0x3FF);
-    }
-    text += static_cast<char16_t>(c);
-  }
-  return text;
-}
-
 }  // namespace
 
 Profile::Profile(std::string_view text) {
@@ -116,18 +74,23 @@ std::string Profile::Get(std::string_view section, std::string_view key) const {
   return {};
 }
 
-std::string DecodeProfileText(std::string_view bytes, const Cp932Converter& to_cp932) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) return to_cp932(Utf16FromUtf8(bytes.substr(3)));
-  if (bytes.starts_with("\xFF\xFE")) return to_cp932(Utf16FromBytes(bytes.substr(2), false));
-  if (bytes.starts_with("\xFE\xFF")) return to_cp932(Utf16FromBytes(bytes.substr(2), true));
-  return std::string(bytes);
+std::string DecodeProfileText(std::string_view bytes, const Cp932Codec& codec) {
+  return DecodeText(bytes, codec).text;
+}
+
+Cp932Codec Cp932CodecOf(Files& files) {
+  return {[&files](std::u16string_view text) { return files.Cp932FromUtf16(text); },
+          [&files](std::string_view text) { return files.Utf16FromCp932(text); }};
+}
+
+DecodedText ReadProfileFile(Files& files, const std::string& path) {
+  const auto bytes = files.ReadWholeFile(path);
+  if (!bytes) return {};
+  return DecodeText(*bytes, Cp932CodecOf(files));
 }
 
 std::string ReadProfileText(Files& files, const std::string& path) {
-  const auto bytes = files.ReadWholeFile(path);
-  if (!bytes) return {};
-  return DecodeProfileText(*bytes,
-                           [&](std::u16string_view text) { return files.Cp932FromUtf16(text); });
+  return ReadProfileFile(files, path).text;
 }
 
 std::string ReadProfileString(Files& files, const std::string& path, std::string_view section,

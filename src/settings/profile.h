@@ -12,10 +12,11 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "settings/text_encoding.h"
 
 namespace zeltrand {
 
@@ -45,14 +46,16 @@ class Profile {
   std::vector<Section> sections_;
 };
 
-// The text of an INI file as the profile reader takes it: a file that
-// starts with the byte-order mark of UTF-16 (either byte order) or UTF-8,
-// as Notepad saves "Unicode" and "UTF-8", is converted to code page 932 by
-// `to_cp932`; any other is taken as code page 932 already.
-using Cp932Converter = std::function<std::string(std::u16string_view)>;
-std::string DecodeProfileText(std::string_view file_bytes, const Cp932Converter& to_cp932);
+// The text of an INI file as the profile reader takes it, in code page
+// 932, whatever encoding the file is in (text_encoding.h).
+std::string DecodeProfileText(std::string_view file_bytes, const Cp932Codec& codec);
 
-// The INI file at `path` as DecodeProfileText gives it; "" when missing.
+// The system's conversions, as `files` makes them.
+Cp932Codec Cp932CodecOf(Files& files);
+
+// The INI file at `path`, decoded; empty, in code page 932, when missing.
+DecodedText ReadProfileFile(Files& files, const std::string& path);
+// Its text alone.
 std::string ReadProfileText(Files& files, const std::string& path);
 
 // Reads one value from the INI file at `path`; a missing file reads as "".

@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -161,26 +162,33 @@ std::string FormatSettingsFile(const Settings& s, const AutoFlags& flags,
     DropTrailingBlanks(own->carried);
   }
   DropTrailingBlanks(old[0].lines);
+  // Lines are appended piece by piece: GCC 12 at -O3 takes the temporary of
+  // "[" + name + "]" for an overlapping copy and warns (-Wrestrict).
   std::string text;
-  const auto add = [&text](std::string_view line) { (text += line) += "\r\n"; };
-  for (const std::string_view line : old[0].lines) add(line);
+  const auto add = [&text](std::initializer_list<std::string_view> pieces) {
+    for (const std::string_view piece : pieces) text += piece;
+    text += "\r\n";
+  };
+  for (const std::string_view line : old[0].lines) add({line});
   for (const TemplateSection& t : sections) {
-    if (t.name != kSectionMail) add("");
-    add("[" + std::string(t.name) + "]");
-    for (const auto& [key, v] : t.keys) add(std::string(key) + "=" + v);
-    for (const std::string_view line : t.carried) add(line);
+    if (t.name != kSectionMail) add({});
+    add({"[", t.name, "]"});
+    for (const auto& [key, v] : t.keys) add({key, "=", v});
+    for (const std::string_view line : t.carried) add({line});
   }
   for (const OldSection& other : others) {
-    add("");
-    for (const std::string_view line : other.lines) add(line);
+    add({});
+    for (const std::string_view line : other.lines) add({line});
   }
   return text;
 }
 
 bool WriteSettingsFile(Files& files, const Paths& paths, const Settings& settings,
                        const AutoFlags& flags) {
+  const DecodedText old = ReadProfileFile(files, paths.ini_path);
   return files.WriteWholeFile(
-      paths.ini_path, FormatSettingsFile(settings, flags, ReadProfileText(files, paths.ini_path)));
+      paths.ini_path,
+      EncodeText(FormatSettingsFile(settings, flags, old.text), old, Cp932CodecOf(files)));
 }
 
 }  // namespace zeltrand

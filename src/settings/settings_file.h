@@ -3,7 +3,8 @@
 // (CR LF line ends, values as they are) and whatever else the file held:
 // keys the program does not manage (User, Password, TlsCertSha256 of
 // [mail]) and comments follow the keys of their section, lines before the
-// first section stay first, other sections follow [auto].
+// first section stay first, other sections follow [auto]. It is written in
+// the encoding it was read in (text_encoding.h); a new file in code page 932.
 //
 //   [mail]
 //   Smtp=<sender address>

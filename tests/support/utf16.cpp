@@ -85,4 +85,14 @@ std::string ToCp932(std::u16string_view utf16) {
   return BytesToCp932(ToBytes(utf16));
 }
 
+std::string ConvertTo(const char* code, std::u16string_view utf16) {
+  std::string bytes = ToBytes(utf16);
+  std::string_view in = bytes;
+  return Converter(code, "UTF-16LE").Run(in);
+}
+
+Cp932Codec Codec() {
+  return {ToCp932, [](std::string_view text) { return FromCp932(text).value_or(u"?"); }};
+}
+
 }  // namespace zeltrand::utf16

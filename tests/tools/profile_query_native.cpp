@@ -8,7 +8,7 @@ int main(int argc, char** argv) {
   return zeltrand::testing::AnswerProfileQueries(
       argc, argv, [](const std::string& dir, const ProfileQuery& q) {
         const zeltrand::Profile profile(zeltrand::DecodeProfileText(
-            zeltrand::testing::ReadWholeFile(dir + "/" + q.file), zeltrand::utf16::ToCp932));
+            zeltrand::testing::ReadWholeFile(dir + "/" + q.file), zeltrand::utf16::Codec()));
         return profile.Get(q.section, q.key);
       });
 }

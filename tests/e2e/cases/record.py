@@ -36,7 +36,7 @@ IDCANCEL = 2
 WS_VISIBLE = 0x10000000
 WAITING = "取得情報記録ﾌｧｲﾙ空き待ち中..."
 TITLE = "Zeltrand v0.90 2003.1.17"
-KEPT = "\nこの記録は保存しておき、次回の記録時に追加します。"
+KEPT = "\nこの記録は保存しておき、次回の記録時にその時の取得情報記録ﾌｧｲﾙに追加します。"
 EMPTY_CLIPBOARD = ("ｸﾘｯﾌﾟﾎﾞｰﾄﾞは空です。\n"
                    "Zeltrand情報をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰしてから実行して下さい。")
 PCS_AT_ONCE = 20
@@ -275,6 +275,21 @@ def case_record_unattended_on_a_file_held_for_good_keeps_it_for_the_next_run(z):
     expect(len(lines) == 2 and lines[0] == kept[0] and RECORD_LINE.match(lines[1][:-1]),
            "not the kept line, then a new one: %r" % lines)
     expect_equal(kept_lines(z, path), [], "lines still kept")
+
+
+def case_records_kept_for_a_missing_folder_go_to_the_corrected_file(z):
+    wrong, right = z.app_dir / "missing" / "Zeltrand.csv", z.app_dir / "inventory.csv"
+    for path, code in ((wrong, 2), (right, 0)):  # the administrator corrects RecFile
+        z.place("Zeltrand.ini", b"[file]\r\nRecFile=%s\r\n[auto]\r\nRec=1\r\nEnd=1\r\n"
+                % windows_path(path).encode("cp932"))
+        kept = kept_lines(z, wrong)
+        z.start()
+        expect_equal(z.wait_exit(timeout=20), code, "exit code for %s" % path.name)
+    expect(len(kept) == 1 and RECORD_LINE.match(kept[0][:-1]), "kept lines: %r" % kept)
+    lines = right.read_bytes()[len(fixture("header.csv")):].splitlines(keepends=True)
+    expect(len(lines) == 2 and lines[0] == kept[0] and RECORD_LINE.match(lines[1][:-1]),
+           "not the kept line, then a new one: %r" % lines)
+    expect_equal(kept_lines(z, wrong), [], "lines still kept")
 
 
 def write_pc_folder(folder, exe, shared_file):

@@ -141,7 +141,24 @@ def case_automatic_exit_read_from_a_utf16_settings_file(z):
     z.start()
     expect_equal(z.wait_exit(timeout=20), 0, "exit code")
     expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(),
-                 expected_settings(record="棚卸.csv", flags="   1"), "Zeltrand.ini")
+                 b"\xff\xfe" + expected_settings(record="棚卸.csv", flags="   1")
+                 .decode("cp932").encode("utf-16-le"), "Zeltrand.ini (still UTF-16)")
+
+
+def case_utf8_settings_without_a_mark_name_a_japanese_record_file(z):
+    """As Notepad saves by default: the record lands at the path as written,
+    and the exit keeps the file UTF-8, comments (☃ too) included."""
+    record = z.app_dir / "記録" / "棚卸2.csv"
+    record.parent.mkdir()
+    comment = "; 共有フォルダの記録 ☃\r\n"
+    z.place("Zeltrand.ini", (comment + "[file]\r\nRecFile=%s\r\n[auto]\r\nRec=1\r\nEnd=1\r\n"
+                             % windows_path(record)).encode("utf-8"))
+    z.start()
+    expect_equal(z.wait_exit(timeout=20), 0, "exit code")
+    expect_equal(record.read_bytes().count(b"\n"), 2, "header and record lines at %s" % record)
+    expected = comment + expected_settings(record=windows_path(record), flags=" 1 1").decode("cp932")
+    expect_equal((z.app_dir / "Zeltrand.ini").read_bytes(), expected.encode("utf-8"),
+                 "Zeltrand.ini (still UTF-8)")
 
 
 class ReadOnlyFolder:

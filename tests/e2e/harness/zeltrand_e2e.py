@@ -18,6 +18,8 @@ What a case leaves behind stays in the build tree for a look after a failure
     screenshots/<name>-<step>.png  z.screenshot(step), and <name>-failure.png
 """
 
+import os
+import pwd
 import shutil
 import signal
 import subprocess
@@ -175,6 +177,10 @@ class Case:
         self.dialog = None
         self.start_seconds = None
         self.sweep()
+        # The next 記録 adds every record kept before, whatever its file:
+        # each case starts with none kept by another.
+        (Path(session.env["WINEPREFIX"]) / "drive_c" / "users" / pwd.getpwuid(os.getuid()).pw_name
+         / "AppData" / "Local" / "Zeltrand" / "pending.csv").unlink(missing_ok=True)
 
     # --- setting up ------------------------------------------------------
 

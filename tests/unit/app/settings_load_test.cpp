@@ -68,5 +68,32 @@ TEST(SettingsLoad, APathTooLongForTheFileIsNotStoredCut) {
   EXPECT_NE(h.files.contents[kIni].find("\r\nRecFile=\r\n"), std::string::npos);
 }
 
+// A tab or line break would split the kept records' and inventories' lines.
+TEST(SettingsLoad, RefusesARecordFileOrServerHoldingATab) {
+  DialogHarness h;
+  h.files.contents[kIni] = "[file]\r\nRecFile=C:\\a\tb.csv\r\n[server]\r\nUrl=http://x/\ty\r\n";
+  h.dialog.OnInit();
+  EXPECT_EQ(h.window.texts[20], "C:\\Tools\\Zeltrand.csv");
+  EXPECT_EQ(h.state.settings.server_url, "");
+  ASSERT_EQ(h.window.messages.size(), 2u);
+  EXPECT_EQ(h.window.messages[1].text,
+            "Zeltrand.iniの[server] Urlにﾀﾌﾞか改行があります! この設定は使いません。");
+}
+
+// A value code page 932 cannot hold shows with '?', is reported by its line
+// number, and stays in the file as it was.
+TEST(SettingsLoad, ReportsAndKeepsALineCodePage932CannotHold) {
+  DialogHarness h;
+  const std::string euro_path = "[file]\r\nRecFile=C:\\\xE2\x82\xAC\\a.csv\r\n";
+  h.files.contents[kIni] = euro_path;
+  h.dialog.OnInit();
+  EXPECT_EQ(h.window.texts[20], "C:\\?\\a.csv");
+  ASSERT_EQ(h.window.messages.size(), 1u);
+  EXPECT_TRUE(
+      h.window.messages[0].text.starts_with("Zeltrand.iniの2行目にはｺｰﾄﾞﾍﾟｰｼﾞ932にない文字"));
+  h.dialog.OnCommand(27);
+  EXPECT_NE(h.files.contents[kIni].find(euro_path.substr(8)), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zeltrand::testing

@@ -20,7 +20,8 @@ constexpr const char* kRecordPath = "C:\\Tools\\Zeltrand.csv";
 constexpr const char* kWaiting = "取得情報記録ﾌｧｲﾙ空き待ち中...";
 constexpr const char* kPending = "C:\\Users\\taro\\AppData\\Local\\Zeltrand\\pending.csv";
 constexpr const char* kLog = "C:\\Users\\taro\\AppData\\Local\\Zeltrand\\Zeltrand.log";
-constexpr const char* kKept = "\nこの記録は保存しておき、次回の記録時に追加します。";
+constexpr const char* kKept =
+    "\nこの記録は保存しておき、次回の記録時にその時の取得情報記録ﾌｧｲﾙに追加します。";
 
 struct RecordHarness : DialogHarness {
   explicit RecordHarness(std::string ini = "") {
@@ -247,7 +248,8 @@ TEST(RecordEndHook, OnlyTheUnattendedRunEndsWithoutAskingWhenSettingsCannotBeSav
     EXPECT_EQ(h.files.contents[kLog],
               unattended ? "2003.01.17 09:05:03 取得情報記録ﾌｧｲﾙに記録できませんでした! "
                            "ﾌｧｲﾙが他で使用中です。 C:\\Tools\\Zeltrand.csv "
-                           "この記録は保存しておき、次回の記録時に追加します。\r\n"
+                           "この記録は保存しておき、次回の記録時にその時の"
+                           "取得情報記録ﾌｧｲﾙに追加します。\r\n"
                          : "");
   }
 }
@@ -269,9 +271,9 @@ TEST(FirstTickMail, AFailureOfARunThatEndsByItselfGoesToTheLog) {
   }
 }
 
-// A kept record goes in ahead of the next one to its file, in one open;
-// records kept for another file wait for theirs.
-TEST(PendingRecord, IsAddedBeforeTheNextLineToItsFileAndThenForgotten) {
+// Kept records go in ahead of the next one, in one open, to the file named
+// then, whatever file they were kept for.
+TEST(PendingRecord, IsAddedBeforeTheNextLineToTheFileNamedThenAndForgotten) {
   RecordHarness h;
   const std::string other = "\\\\nas\\other.csv\t\"PC-2\",\n";
   h.files.contents[kPending] = other;
@@ -283,8 +285,9 @@ TEST(PendingRecord, IsAddedBeforeTheNextLineToItsFileAndThenForgotten) {
   h.state.collected.item_values[0] = "2003.01.21 08:00:00";
   const std::string second = BuildRecordLine(kWorkedPcName, h.state.collected, RecordForm::kFile);
   h.PressRecord();
-  EXPECT_EQ(h.files.contents[kRecordPath], kNewFile + second + "\n");
-  EXPECT_EQ(h.files.contents[kPending], other);
+  EXPECT_EQ(h.files.contents[kRecordPath],
+            ReadRecordFixture("header.csv") + "\"PC-2\",\n" + kLine + second + "\n");
+  EXPECT_EQ(h.files.contents[kPending], "");
   EXPECT_EQ(h.files.open_attempts.size(), 7u);
   EXPECT_EQ(h.state.exit_code, 0);
 }

@@ -19,7 +19,7 @@ class ProfileRead : public ::testing::TestWithParam<ProfileCase> {};
 
 TEST_P(ProfileRead, GivesWhatTheWindowsReaderGives) {
   const ProfileCase& c = GetParam();
-  EXPECT_EQ(Profile(DecodeProfileText(c.text, utf16::ToCp932)).Get(c.section, c.key), c.expected);
+  EXPECT_EQ(Profile(DecodeProfileText(c.text, utf16::Codec())).Get(c.section, c.key), c.expected);
 }
 
 // A file as Notepad saves it in UTF-16, with its byte-order mark.
