@@ -217,7 +217,7 @@ TEST(HostileRecordFile, CostsAtMostAConstantTimesItsSize) {
         WriteSummaryPage(inventory, reader.stats(), {"x.csv", 0, now}, converter);
     EXPECT_EQ(reader.stats().records, c.records);
     EXPECT_EQ(reader.stats().unreadable, c.unreadable);
-    EXPECT_LE(page.size(), 32 * c.bytes.size() + 16384);
+    EXPECT_LE(page.size(), 40 * c.bytes.size() + 65536);
     EXPECT_LE(reader.MemoryHeld(), kMaxReaderBytes);
     EXPECT_NE(page.find(c.shown), std::string::npos);
   }
