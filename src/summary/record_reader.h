@@ -57,7 +57,7 @@ inline constexpr std::size_t kMaxReaderBytes =
 
 // A record dated later than this after the moment of reading is no PC's
 // latest: its clock is wrong, or someone wants it to win for ever.
-inline constexpr std::int64_t kFutureSeconds = 24 * 3600;
+inline constexpr std::int64_t kFutureSeconds = std::int64_t{24} * 3600;
 
 using zeltrand::ByteSource;
 
