@@ -247,8 +247,9 @@ TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
   FakeHttp http;
   http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), {0, 500, "text/html", ""}};
   posix::IconvConverter text;
-  const server::RecordFileSend result = server::SendRecordFile(
-      source, "http://x/ocsinventory", http, text, posix::ZlibCompress, posix::ZlibInflate);
+  const server::RecordFileSend result =
+      server::SendRecordFile(source, "http://x/ocsinventory", http, text, posix::ZlibCompress,
+                             posix::ZlibInflate, INT64_MAX);
   ASSERT_EQ(http.requests.size(), 3u);  // the third is refused: the fourth is not tried
   EXPECT_NE(posix::ZlibInflate(http.requests[0].body)->find("2003-01-21"), std::string::npos);
   EXPECT_EQ(server::SendReportText(result),
