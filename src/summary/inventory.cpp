@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "core/cp932.h"
+#include "core/formula_text.h"
 
 namespace zeltrand::summary {
 
@@ -64,9 +65,9 @@ std::string UserList(std::span<const std::string> columns) {
   return list;
 }
 
-// As the record line quotes it: doubled quotes, a comma after each.
+// As the record line quotes it: guarded, doubled quotes, a comma after each.
 void AppendColumn(std::string& text, std::string_view name) {
-  text += '"';
+  text += formula::NeedsGuard(name) ? "\"'" : "\"";
   for (const char c : name) text.append(c == '"' ? 2 : 1, c);
   text += "\",";
 }
@@ -131,7 +132,7 @@ Record Pc::Latest() const {
   if (!latest_is_last) return older_latest;
   Record latest{last_line, last_fixed, {}};
   std::vector<std::string> programs;
-  SplitColumns(last_programs, programs);
+  SplitPrograms(last_programs, programs);
   latest.columns.insert(latest.columns.end(), programs.begin(), programs.end());
   return latest;
 }
@@ -171,7 +172,7 @@ void Inventory::Add(const Record& record) {
       change = Compare(pc.last_fixed, record, true);
     } else {
       std::vector<std::string> old_programs;
-      SplitColumns(pc.last_programs, old_programs);
+      SplitPrograms(pc.last_programs, old_programs);
       before_ = pc.last_fixed;
       before_.insert(before_.end(), old_programs.begin(), old_programs.end());
       change = Compare(before_, record);

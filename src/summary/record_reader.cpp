@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/formula_text.h"
+
 namespace zeltrand::summary {
 
 namespace {
@@ -69,8 +71,11 @@ std::int64_t RecordSeconds(std::string_view time) {
 // next comma. A comma at the very end closes the line. The texts of
 // `spare` are used again, so that a file of many lines does not allocate
 // one text per column.
-bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
-                  std::vector<std::string>& spare, std::string_view& programs) {
+// The texts users control come back without the quote that guards them
+// against formulas (core/formula_text.h); `first` is the column the text
+// starts at.
+static bool SplitFrom(std::size_t first, std::string_view line, std::vector<std::string>& columns,
+                      std::vector<std::string>& spare, std::string_view& programs) {
   while (!columns.empty()) {
     spare.push_back(std::move(columns.back()));
     columns.pop_back();
@@ -112,15 +117,21 @@ bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
       text.append(line.substr(i, comma - i));
       i = comma;
     }
+    if (formula::IsUserColumn(first + columns.size() - 1)) formula::Unguard(text);
     if (i < n && ++i == n) break;
   }
   return true;
 }
 
-bool SplitColumns(std::string_view text, std::vector<std::string>& columns) {
+bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
+                  std::vector<std::string>& spare, std::string_view& programs) {
+  return SplitFrom(0, line, columns, spare, programs);
+}
+
+bool SplitPrograms(std::string_view text, std::vector<std::string>& programs) {
   std::vector<std::string> spare;
-  std::string_view programs;
-  return SplitColumns(text, columns, spare, programs);
+  std::string_view unused;
+  return SplitFrom(column::kFirstProgram, text, programs, spare, unused);
 }
 
 namespace {
@@ -151,7 +162,9 @@ std::string_view WithoutCr(std::string_view line) {
 
 LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
                    std::string_view& reason) {
-  return Classify(SplitColumns(WithoutCr(line), columns), columns, reason);
+  std::vector<std::string> spare;
+  std::string_view programs;
+  return Classify(SplitColumns(WithoutCr(line), columns, spare, programs), columns, reason);
 }
 
 bool RecordReader::NextLine(std::string_view& line) {

@@ -81,10 +81,12 @@ LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
 
 // Splits quoted columns into their texts; false when a quote is left open.
 // The texts of `spare` are used again; `programs` is where the program
-// columns start.
+// columns start. The texts users control come back as they were before the
+// file guarded them against formulas (core/formula_text.h).
 bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
                   std::vector<std::string>& spare, std::string_view& programs);
-bool SplitColumns(std::string_view text, std::vector<std::string>& columns);
+// The same for a record's program columns alone (Record::programs_text).
+bool SplitPrograms(std::string_view text, std::vector<std::string>& programs);
 
 // "2003.01.20 09:15:42" as seconds since 1970-01-01 00:00:00 of the same
 // clock; -1 when the text has not that form.
