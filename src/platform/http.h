@@ -2,23 +2,30 @@
 // settings and certificate store apply.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace zeltrand {
+
+// The longest reply body taken; a server's is a few hundred bytes. A longer
+// one is not read further.
+inline constexpr std::size_t kHttpReplyLimit = std::size_t{64} << 10;
 
 struct HttpReply {
   int error = 0;  // the system's error number when no answer came; then nothing else is set
   int status = 0;
   std::string content_type;
   std::string body;
+  bool too_long = false;  // the body passed kHttpReplyLimit; then it is empty
 };
 
 class Http {
  public:
   virtual ~Http() = default;
-  // POSTs `body` to `url`; gives up on a server that says nothing for
-  // `timeout_ms` at any step.
+  // POSTs `body` to `url`; gives up when the whole request, the reply
+  // read to its end, takes longer than `timeout_ms` (a time-out error), however
+  // the server spreads out what it sends.
   virtual HttpReply Post(const std::string& url, std::string_view content_type,
                          std::string_view body, unsigned timeout_ms) = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/formula_text.h"
+
 namespace zeltrand {
 
 namespace {
@@ -23,6 +25,38 @@ int CountLeadingRuns(std::string_view text) {
     pos = comma + 1;
   }
   return runs;
+}
+
+// Where the quoted column that starts at `at` ends: after its closing quote,
+// a quote followed by a comma or the end, as the summary reads the file.
+std::size_t QuotedColumnEnd(std::string_view record, std::size_t at) {
+  for (std::size_t i = at + 1;;) {
+    const std::size_t quote = record.find('"', i);
+    if (quote == std::string_view::npos) return record.size();
+    i = record.find_first_not_of('"', quote);
+    if (i == std::string_view::npos || record[i] == ',') return std::min(i, record.size());
+  }
+}
+
+// The mail carries the texts users control as they are; the file guards
+// them against formulas (core/formula_text.h), also in a mail from an
+// earlier version or written by hand.
+std::string GuardUsersColumns(std::string_view record) {
+  std::string guarded;
+  guarded.reserve(record.size() + 8);
+  for (std::size_t at = 0, column = 0; at < record.size(); ++column) {
+    const bool quoted = record[at] == '"';
+    const std::size_t end =
+        quoted ? QuotedColumnEnd(record, at) : std::min(record.find(',', at), record.size());
+    const std::size_t text = at + (quoted ? 1 : 0);
+    guarded.append(record.substr(at, text - at));
+    if (formula::IsUserColumn(column) && formula::NeedsGuard(record.substr(text, end - text))) {
+      guarded += '\'';
+    }
+    guarded.append(record.substr(text, end + 1 - text));  // its comma too
+    at = end + 1;
+  }
+  return guarded;
 }
 
 }  // namespace
@@ -51,7 +85,8 @@ MailedRecord FindMailedRecord(std::string_view copied_text) {
   const std::size_t start = open + 1;
   const std::size_t end = cleaned.find(kRecordEnd, start);
   return {ImportCheck::kFound,
-          cleaned.substr(start, end == std::string::npos ? std::string::npos : end - start)};
+          GuardUsersColumns(std::string_view(cleaned).substr(
+              start, end == std::string::npos ? std::string::npos : end - start))};
 }
 
 }  // namespace zeltrand

@@ -15,8 +15,11 @@
 //
 // clang-format on
 //
-// It is appended with CR LF. An empty file first gets the header 記録
-// writes (record_line.h), whose first column is PC名 like the record's.
+// The texts users control get the single quote that guards them against
+// formulas in the file (core/formula_text.h), as 記録 writes them; the
+// mail carries them as they are. It is appended with CR LF. An empty file
+// first gets the header 記録 writes (record_line.h), whose first column is
+// PC名 like the record's.
 #pragma once
 
 #include <string>

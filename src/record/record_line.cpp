@@ -1,6 +1,9 @@
 #include "record/record_line.h"
 
+#include <algorithm>
+
 #include "core/control_ids.h"
+#include "core/formula_text.h"
 
 namespace zeltrand {
 
@@ -16,6 +19,16 @@ bool IsControlByte(char c) {
   return byte < 0x20 || byte == 0x7F;
 }
 
+// The file guards the texts users control against formulas
+// (core/formula_text.h), judged as the column shows them: with control
+// bytes blanked. The mail carries them as they are; 取込 guards them.
+void AppendRecordColumn(std::string& line, std::string_view text, bool guard) {
+  if (!guard) return AppendColumn(line, text);
+  std::string shown(text);
+  std::replace_if(shown.begin(), shown.end(), IsControlByte, ' ');
+  AppendColumn(line, formula::Guarded(shown));
+}
+
 }  // namespace
 
 void AppendColumn(std::string& line, std::string_view text) {
@@ -29,14 +42,19 @@ void AppendColumn(std::string& line, std::string_view text) {
 
 std::string BuildRecordLine(std::string_view pc_name, const CollectedInfo& info, RecordForm form) {
   std::string line;
-  AppendColumn(line, pc_name);
-  for (const std::string& value : info.item_values) AppendColumn(line, value);
+  std::size_t column = 0;
+  const auto add = [&](std::string_view text) {
+    const bool users_text = formula::IsUserColumn(column++);
+    AppendRecordColumn(line, text, form == RecordForm::kFile && users_text);
+  };
+  add(pc_name);
+  for (const std::string& value : info.item_values) add(value);
   for (std::size_t i = 0; i < kRecordUserColumns; ++i) {
-    AppendColumn(line, i < info.login_users.size() ? info.login_users[i] : std::string_view());
+    add(i < info.login_users.size() ? info.login_users[i] : std::string_view());
   }
   for (std::size_t k = 0; k < info.softs.size(); ++k) {
     if (form == RecordForm::kMail && k % kSoftwarePerMailLine == 0) line += '\n';
-    AppendColumn(line, info.softs[k]);
+    add(info.softs[k]);
   }
   return line;
 }

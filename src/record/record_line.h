@@ -1,9 +1,12 @@
 // The record of one PC: one line of the shared CSV file, and the body of the
 // mail that carries it to the administrator. Every column is a quoted text
 // and a comma, the last one too; a double quote inside a text is doubled, as
-// spreadsheets and CSV readers expect, and control bytes become blanks. The
-// columns: PC名, the fourteen fields, always five users, then one per
-// installed program. A PC with two users and four programs, in file form:
+// spreadsheets and CSV readers expect, and control bytes become blanks. In
+// the file, a text users control that a spreadsheet would take for a
+// formula gets a single quote in front (core/formula_text.h); the mail
+// carries it as it is. The columns: PC名, the fourteen fields, always five
+// users, then one per installed program. A PC with two users and four
+// programs, in file form:
 //
 // clang-format off
 //   "会計課7号機","2003.01.20 09:15:42","0日00:12","Win98SE 4.10.2222 A, , ","Intel, Pentium-III, c800MHz, PSNは非ｻﾎﾟｰﾄまたは非許可","45/128MBytes","1520/6150MByte","78%, 65%","2.2","user01","KAIKEI07","kaikei07","192.168.1.57","n00:50:BA:12:34:56","未設定","user01","user02","","","","Sample Editor 2.1","Report Viewer 5.0","LAN Tools","Virus Check 7",

@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::string_view kReplyType = "application/x-compress";  // "...ed" from the server
 constexpr std::string_view kAccepted[] = {"NO_ACCOUNT_UPDATE", "ACCOUNT_UPDATE"};
+constexpr const char* kReplyTooLong = "ｻｰﾊﾞの応答が長すぎます (64 KiB 超)";
 
 std::string_view Between(std::string_view text, std::string_view open, std::string_view close) {
   const std::size_t start = text.find(open);
@@ -31,11 +32,12 @@ std::optional<std::string> ReplyResponse(std::string_view reply_xml) {
 std::string CheckReply(const HttpReply& reply, Inflater inflate) {
   if (reply.error != 0) return FormatText("ｻｰﾊﾞに接続できません (err=%d)", reply.error);
   if (reply.status != 200) return FormatText("ｻｰﾊﾞがｴﾗｰを返しました (HTTP %d)", reply.status);
+  if (reply.too_long) return kReplyTooLong;
   if (!reply.content_type.starts_with(kReplyType) || !LooksLikeZlib(reply.body)) {
     return "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません";
   }
   if (inflate == nullptr) return {};
-  const std::optional<std::string> xml = inflate(reply.body);
+  const std::optional<std::string> xml = inflate(reply.body, kInflatedReplyLimit);
   const std::optional<std::string> response = xml ? ReplyResponse(*xml) : std::nullopt;
   for (const std::string_view accepted : kAccepted) {
     if (response == accepted) return {};

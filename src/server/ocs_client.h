@@ -12,6 +12,7 @@
 // the one sent), and an error status when it did not store the inventory.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,10 +22,16 @@
 
 namespace zeltrand::server {
 
+// The whole of one request, the reply read to its end, however slowly the
+// server sends it.
 inline constexpr unsigned kServerTimeoutMs = 30000;
+// A reply inflates to a few hundred bytes; a longer one is no server's.
+inline constexpr std::size_t kInflatedReplyLimit = std::size_t{1} << 20;
 inline constexpr std::string_view kContentType = "application/x-compress";
 
-using Inflater = std::optional<std::string> (*)(std::string_view data);
+// Nothing when `data` is no zlib stream or would inflate to more than
+// `limit` bytes.
+using Inflater = std::optional<std::string> (*)(std::string_view data, std::size_t limit);
 
 // The RESPONSE of a reply document; nothing when it holds none.
 std::optional<std::string> ReplyResponse(std::string_view reply_xml);
@@ -36,7 +43,7 @@ std::string CheckReply(const HttpReply& reply, Inflater inflate);
 
 struct Delivery {
   std::string problem;     // CheckReply's; empty when the inventory arrived
-  bool no_answer = false;  // no server answered at all
+  bool no_answer = false;  // no server answered in time
 };
 
 Delivery PostInventory(Http& http, const std::string& url, std::string_view inventory_xml,

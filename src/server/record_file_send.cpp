@@ -51,11 +51,12 @@ RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& ur
                               std::int64_t newest) {
   const std::vector<summary::Record> pcs = LatestRecords(source, newest);
   std::vector<Delivery> deliveries;
-  bool server_away = false;
+  int silences = 0;  // in a row
   for (const summary::Record& pc : pcs) {
-    deliveries.push_back(server_away ? NotTried()
-                                     : SendLatest(pc, url, http, text, compress, inflate));
-    server_away = deliveries.back().no_answer;
+    deliveries.push_back(silences >= kSilencesToStop
+                             ? NotTried()
+                             : SendLatest(pc, url, http, text, compress, inflate));
+    silences = deliveries.back().no_answer ? silences + 1 : 0;
   }
   return Tally(pcs, deliveries);
 }

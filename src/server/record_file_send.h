@@ -2,8 +2,10 @@
 // (by its computer name, as the summary page counts PCs), one inventory
 // each, so that an office brings its history in in one step. The server
 // keeps a PC under the same id as the PC's own 記録 sends, so a second run
-// updates the computers and adds none. When no server answers at all, the
-// PCs after that one are not tried (each would wait for the time-out).
+// updates the computers and adds none. A PC the server did not answer for
+// in time fails and the next is tried (a server busy on a lock answers the
+// next); after kSilencesToStop such PCs in a row the server is away and the
+// rest are not tried (each would wait for the time-out).
 #pragma once
 
 #include <cstdint>
@@ -16,6 +18,8 @@
 #include "summary/record_reader.h"
 
 namespace zeltrand::server {
+
+inline constexpr int kSilencesToStop = 3;
 
 struct RecordFileSend {
   std::uint64_t pcs = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/cp932.h"
+#include "core/formula_text.h"
 
 namespace zeltrand::summary {
 
@@ -144,6 +145,9 @@ Split SplitColumns(std::string_view line, std::vector<std::string>& columns,
       AppendBounded(text, line.substr(i, comma - i), bound);
       i = comma;
     }
+    // The texts users control come back without the quote that guards them
+    // against formulas (core/formula_text.h).
+    if (formula::IsUserColumn(columns.size() - 1)) formula::Unguard(text);
     CutToBound(text, bound);
     if (i < n && ++i == n) break;
   }

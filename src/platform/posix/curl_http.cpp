@@ -6,8 +6,14 @@ namespace zeltrand::posix {
 
 namespace {
 
-std::size_t Collect(char* data, std::size_t size, std::size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
+// Stops the transfer (a write error) at a reply longer than the limit.
+std::size_t Collect(char* data, std::size_t size, std::size_t count, void* reply) {
+  HttpReply& to = *static_cast<HttpReply*>(reply);
+  if (to.body.size() + size * count > kHttpReplyLimit) {
+    to.too_long = true;
+    return 0;
+  }
+  to.body.append(data, size * count);
   return size * count;
 }
 
@@ -33,15 +39,21 @@ HttpReply CurlHttp::Post(const std::string& url, std::string_view content_type,
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
   curl_easy_setopt(curl, CURLOPT_USERAGENT, "Zeltrand/0.90");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  // A server that says nothing for this long at any step is away.
+  // One deadline for the whole request: a server that sends a byte now and
+  // then holds it no longer than one that sends nothing.
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout_ms));
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>((timeout_ms + 999) / 1000));
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout_ms));
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kHttpReplyLimit));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
   const CURLcode result = curl_easy_perform(curl);
   curl_slist_free_all(headers);
-  if (result != CURLE_OK) return {static_cast<int>(result), 0, {}, {}};
+  if (reply.too_long || result == CURLE_FILESIZE_EXCEEDED) {
+    reply.too_long = true;
+    reply.body.clear();
+  } else if (result != CURLE_OK) {
+    return {static_cast<int>(result), 0, {}, {}};
+  }
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   reply.status = static_cast<int>(status);

@@ -13,8 +13,7 @@ namespace zeltrand::win32 {
 
 namespace {
 
-constexpr std::size_t kReplyLimit = 1 << 20;  // a reply of the server is a few hundred bytes
-constexpr DWORD kAutomaticProxy = 4;          // WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, 8.1 on
+constexpr DWORD kAutomaticProxy = 4;  // WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, 8.1 on
 
 // The entry points used, by the declarations of winhttp.h; none is imported.
 struct WinHttp {
@@ -34,6 +33,8 @@ struct WinHttp {
       dll.Find<decltype(&WinHttpReceiveResponse)>("WinHttpReceiveResponse");
   decltype(&WinHttpQueryHeaders) query =
       dll.Find<decltype(&WinHttpQueryHeaders)>("WinHttpQueryHeaders");
+  decltype(&WinHttpQueryDataAvailable) available =
+      dll.Find<decltype(&WinHttpQueryDataAvailable)>("WinHttpQueryDataAvailable");
   decltype(&WinHttpReadData) read = dll.Find<decltype(&WinHttpReadData)>("WinHttpReadData");
   decltype(&WinHttpCloseHandle) close =
       dll.Find<decltype(&WinHttpCloseHandle)>("WinHttpCloseHandle");
@@ -45,7 +46,7 @@ struct WinHttp {
 
   bool complete() const {
     return open && crack && connect && open_request && set_timeouts && set_option && send &&
-           receive && query && read && close;
+           receive && query && available && read && close;
   }
 };
 
@@ -109,6 +110,49 @@ HttpReply Failed() {
   return {static_cast<int>(GetLastError()), 0, {}, {}};
 }
 
+HttpReply TimedOut() {
+  return {ERROR_WINHTTP_TIMEOUT, 0, {}, {}};
+}
+
+// One deadline for the whole request. WinHTTP's own time-outs count from
+// each step, or each packet of the reply: every step gets what is left.
+class Deadline {
+ public:
+  explicit Deadline(unsigned ms) : end_(GetTickCount64() + ms) {}
+  // Milliseconds; 0 once past (which WinHTTP would take for "no limit").
+  DWORD Left() const {
+    const ULONGLONG now = GetTickCount64();
+    return now >= end_ ? 0 : static_cast<DWORD>(end_ - now);
+  }
+
+ private:
+  ULONGLONG end_;
+};
+
+// The body, a piece at a time as it arrives, so that the deadline is
+// looked at between pieces, up to the limit.
+HttpReply ReadBody(const WinHttp& api, HINTERNET request, const Deadline& deadline,
+                   HttpReply reply) {
+  for (;;) {
+    DWORD left = deadline.Left();
+    if (left == 0) return TimedOut();
+    api.set_option(request, WINHTTP_OPTION_RECEIVE_TIMEOUT, &left, sizeof left);
+    DWORD ready = 0;
+    if (!api.available(request, &ready)) return Failed();
+    if (ready == 0) return reply;
+    if (reply.body.size() + ready > kHttpReplyLimit) {
+      reply.too_long = true;
+      reply.body.clear();
+      return reply;
+    }
+    const std::size_t at = reply.body.size();
+    reply.body.resize(at + ready);
+    DWORD got = 0;
+    if (!api.read(request, reply.body.data() + at, ready, &got)) return Failed();
+    reply.body.resize(at + got);
+  }
+}
+
 }  // namespace
 
 HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
@@ -125,11 +169,10 @@ HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
                             std::wstring(parts.lpszExtraInfo != nullptr ? parts.lpszExtraInfo : L"",
                                          parts.dwExtraInfoLength);
 
+  const Deadline deadline(timeout_ms);
   const ProxySetting proxy = OpenSession(api);
   const Handle session(proxy.session, Closer{api.close});
   if (!session) return Failed();
-  const int ms = static_cast<int>(timeout_ms);
-  api.set_timeouts(session.get(), ms, ms, ms, ms);
   const Handle connection(api.connect(session.get(), host.c_str(), parts.nPort, 0),
                           Closer{api.close});
   if (!connection) return Failed();
@@ -139,15 +182,20 @@ HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
                        Closer{api.close});
   if (!request) return Failed();
   ApplyAutomaticProxy(api, proxy, request.get(), wide_url);
-  DWORD wait = timeout_ms;  // for the answer's head, which the time-outs above leave at 90 s
-  api.set_option(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait);
+  const auto left = static_cast<int>(deadline.Left());
+  if (left == 0) return TimedOut();
+  api.set_timeouts(request.get(), left, left, left, left);
   const std::wstring headers = L"Content-Type: " + Widen(content_type) + L"\r\n";
   if (!api.send(request.get(), headers.c_str(), static_cast<DWORD>(-1L),
                 const_cast<char*>(body.data()), static_cast<DWORD>(body.size()),
-                static_cast<DWORD>(body.size()), 0) ||
-      !api.receive(request.get(), nullptr)) {
+                static_cast<DWORD>(body.size()), 0)) {
     return Failed();
   }
+  // The answer's head as a whole (the time-outs above count per packet).
+  DWORD wait = deadline.Left();
+  if (wait == 0) return TimedOut();
+  api.set_option(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait);
+  if (!api.receive(request.get(), nullptr)) return Failed();
   HttpReply reply;
   DWORD status = 0;
   DWORD size = sizeof status;
@@ -162,14 +210,7 @@ HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
                             type.data(), &size, WINHTTP_NO_HEADER_INDEX)) {
     reply.content_type = Narrow(std::wstring_view(type.data(), size / sizeof(wchar_t)));
   }
-  constexpr std::size_t kChunk = 4096;
-  for (DWORD got = 1; got > 0 && reply.body.size() < kReplyLimit;) {
-    const std::size_t at = reply.body.size();
-    reply.body.resize(at + kChunk);
-    if (!api.read(request.get(), reply.body.data() + at, kChunk, &got)) got = 0;
-    reply.body.resize(at + got);
-  }
-  return reply;
+  return ReadBody(api, request.get(), deadline, std::move(reply));
 }
 
 }  // namespace zeltrand::win32

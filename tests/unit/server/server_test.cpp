@@ -134,9 +134,16 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{OcsReply("STOP"), false, ""},
         ReplyCase{{12002, 0, {}, {}}, false, "ｻｰﾊﾞに接続できません (err=12002)"},
         ReplyCase{{0, 500, "text/html", "<html>"}, false, "ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)"},
-        ReplyCase{{0, 200, "text/html", "<html>"},
+        ReplyCase{
+            {0, 200, "text/html", "<html>"}, false, "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません"},
+        // Hostile: too long to read, too much once inflated.
+        ReplyCase{{0, 200, "application/x-compressed", {}, true},
                   false,
-                  "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません"}));
+                  "ｻｰﾊﾞの応答が長すぎます (64 KiB 超)"},
+        ReplyCase{{0, 200, "application/x-compressed",
+                   posix::ZlibCompress("<REPLY><RESPONSE>" + std::string(1 << 21, ' '))},
+                  true,
+                  "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません: "}));
 
 // 記録 with a server set: what is sent, kept, logged and said.
 class RecordToServer : public ::testing::Test {
@@ -228,35 +235,34 @@ class StringSource : public summary::ByteSource {
   std::size_t at_ = 0;
 };
 
-TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
-  CollectedInfo second = WorkedExamplePc();
-  second.item_values[9] = "SOUMU01";
-  CollectedInfo third = second;
-  third.item_values[9] = "JINJI01";
-  CollectedInfo fourth = second;
-  fourth.item_values[9] = "KEIRI02";
-  const auto line = [](const CollectedInfo& info, std::string_view time) {
-    CollectedInfo at = info;
+// A server that did not answer in time for one PC is asked for the next;
+// three silences in a row and it is away.
+TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsAfterThreeSilencesInARow) {
+  const auto line = [](std::string_view computer, std::string_view time) {
+    CollectedInfo at = WorkedExamplePc();
     at.item_values[0] = std::string(time);
+    at.item_values[9] = std::string(computer);
     return BuildRecordLine("", at, RecordForm::kFile) + "\n";
   };
-  StringSource source(
-      ReadRecordFixture("header.csv") + line(WorkedExamplePc(), "2003.01.20 09:15:42") +
-      line(second, "2003.01.20 09:15:43") + line(WorkedExamplePc(), "2003.01.21 09:00:00") +
-      line(third, "2003.01.20 09:15:44") + line(fourth, "2003.01.20 09:15:45"));
-  FakeHttp http;
-  http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), {0, 500, "text/html", ""}};
+  std::string file = ReadRecordFixture("header.csv") + line("KAIKEI07", "2003.01.20 09:15:42");
+  for (const char* pc : {"PC2", "PC3", "PC4", "PC5", "PC6", "PC7"}) {
+    file += line(pc, "2003.01.20 09:15:43");
+  }
+  StringSource source(file + line("KAIKEI07", "2003.01.21 09:00:00"));
+  FakeHttp http;  // then refused
+  http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), {12002, 0, {}, {}}, {0, 500, "text/html", ""}};
   posix::IconvConverter text;
   const server::RecordFileSend result =
       server::SendRecordFile(source, "http://x/ocsinventory", http, text, posix::ZlibCompress,
                              posix::ZlibInflate, INT64_MAX);
-  ASSERT_EQ(http.requests.size(), 3u);  // the third is refused: the fourth is not tried
+  ASSERT_EQ(http.requests.size(), 6u);
   EXPECT_NE(posix::ZlibInflate(http.requests[0].body)->find("2003-01-21"), std::string::npos);
   EXPECT_EQ(server::SendReportText(result),
-            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 4 台中 1 台を送信しました。\n送信できなかったPC:\n"
-            "SOUMU01: ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n"
-            "JINJI01: ｻｰﾊﾞに接続できません (err=12029)\n"
-            "KEIRI02: 送信を中止しました (ｻｰﾊﾞが応答しません)\n");
+            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 7 台中 1 台を送信しました。\n送信できなかったPC:\n"
+            "PC2: ｻｰﾊﾞに接続できません (err=12002)\nPC3: ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n"
+            "PC4: ｻｰﾊﾞに接続できません (err=12029)\nPC5: ｻｰﾊﾞに接続できません (err=12029)\n"
+            "PC6: ｻｰﾊﾞに接続できません (err=12029)\n"
+            "PC7: 送信を中止しました (ｻｰﾊﾞが応答しません)\n");
 }
 
 }  // namespace
