@@ -1,7 +1,9 @@
 #include "server/pc_inventory.h"
 
+#include "core/cp932.h"
 #include "core/log_file.h"
 #include "platform/machine.h"
+#include "platform/registry.h"
 #include "record/pending_records.h"
 #include "server/ocs_client.h"
 #include "server/ocs_inventory.h"
@@ -13,6 +15,19 @@ namespace {
 constexpr std::string_view kNotSent = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!";
 constexpr std::string_view kKept = "\nこの情報は保存しておき、次回の記録時に送信します。";
 constexpr std::string_view kNotKept = "\nこの情報は保存もできませんでした。";
+
+// Windows' own name for itself, and the firmware's facts.
+LiveFacts ReadLiveFacts(Services& services) {
+  constexpr std::string_view kNtKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+  constexpr std::size_t kLimit = 255;
+  LiveFacts live;
+  if (const auto key = services.registry.Open(RegRoot::kLocalMachine, kNtKey)) {
+    live.product_name = cp932::Cut(key->Query("ProductName", kLimit + 1).Text(), kLimit);
+  }
+  live.firmware = ParseSmbios(services.machine.SmbiosTable());
+  live.machine = services.machine.ReadInventoryFacts();
+  return live;
+}
 
 std::string Post(Services& services, const std::string& url, std::string_view xml) {
   return PostInventory(services.http, url, xml, StoredZlib, nullptr).problem;
@@ -41,7 +56,8 @@ void SendRecordToServer(AppState& state, Services& services, DialogWindow& windo
   if (url.empty()) return;
   const std::vector<std::string> columns =
       RecordColumns(window.GetItemText(ctl::kPcNameEdit), state.collected);
-  const std::optional<std::string> xml = InventoryXml(columns, services.text);
+  const LiveFacts live = ReadLiveFacts(services);
+  const std::optional<std::string> xml = InventoryXml(columns, services.text, &live);
   std::string problem = xml ? Deliver(services, url, *xml) : std::string(kNoComputerName);
   if (problem.empty()) {
     state.exit_code &= ~exit_code::kInventoryPending;

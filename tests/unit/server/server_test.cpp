@@ -25,7 +25,8 @@ std::string Xml(std::string_view pc_name, const CollectedInfo& info) {
 TEST(InventoryXml, HoldsTheWorkedExampleInTheServersPlaces) {
   EXPECT_EQ(Xml(kWorkedPcName, WorkedExamplePc()),
             R"(<?xml version="1.0" encoding="UTF-8"?><REQUEST><CONTENT><HARDWARE>)"
-            "<NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Win98SE</OSNAME>"
+            "<NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Microsoft Windows 98 "
+            "Second Edition</OSNAME>"
             "<OSVERSION>4.10.2222 A</OSVERSION><PROCESSORT>Pentium-III</PROCESSORT>"
             "<PROCESSORS>800</PROCESSORS><MEMORY>128</MEMORY><IPADDR>192.168.1.57</IPADDR>"
             "<LASTDATE>2003-01-20 "
@@ -74,9 +75,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "<USERID>ab c</USERID>"},
         FieldCase{8, "髙橋①", "<USERID>\xE9\xAB\x99\xE6\xA9\x8B\xE2\x91\xA0</USERID>"},
         FieldCase{8, "a\x81", "<USERID>a\xEF\xBF\xBD</USERID>"},
-        FieldCase{2, "Win10 10.0 19045, 22H2, 00330-80000-00000-AA123",
-                  "<OSNAME>Win10</OSNAME><OSVERSION>10.0 19045</OSVERSION><OSCOMMENTS>22H2"
-                  "</OSCOMMENTS><WINPRODID>00330-80000-00000-AA123</WINPRODID>"},
+        FieldCase{
+            2, "Win10 10.0 19045, 22H2, 00330-80000-00000-AA123",
+            "<OSNAME>Microsoft Windows 10</OSNAME><OSVERSION>10.0.19045</OSVERSION><OSCOMMENTS>22H2"
+            "</OSCOMMENTS><WINPRODID>00330-80000-00000-AA123</WINPRODID>"},
+        FieldCase{2, "Win7 6.1 7601, , X",
+                  "<OSNAME>Microsoft Windows 7</OSNAME><OSVERSION>6.1.7601<"},
+        FieldCase{2, "Win11 10.0 22631, 23H2, X", "<OSNAME>Microsoft Windows 11</OSNAME>"},
+        FieldCase{2, "WinXP 5.1 2600, , X", "<OSNAME>Microsoft Windows XP</OSNAME>"},
+        FieldCase{2, "WinMe 4.90.3000  , , X", "<OSNAME>Microsoft Windows Millennium Edition<"},
+        FieldCase{2, "WinSrv2008R2 6.1 7601, , X", "<OSNAME>Microsoft Windows Server 2008 R2<"},
+        FieldCase{2, "WinSrv2022 10.0 20348, 21H2, X", "<OSNAME>Microsoft Windows Server 2022<"},
+        FieldCase{2, "WinNT?? 11.0 30000, , X", "<OSNAME>Microsoft Windows</OSNAME>"},
+        FieldCase{2, "Win?\?(3) , , X", "<OSNAME>Microsoft Windows</OSNAME>"},
         FieldCase{3, "AMD, Ryzen 5, 3600, r3593MHz, PSNなし",
                   "<PROCESSORT>Ryzen 5, 3600</PROCESSORT><PROCESSORS>3593</PROCESSORS>"},
         FieldCase{13, "Office Printer,  LPT1:",
@@ -85,6 +96,27 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{3, "計測中...", ""}, FieldCase{4, "", ""}, FieldCase{5, "?/?MByte", ""},
         FieldCase{12, "x--:--:--:--:--:--", ""}, FieldCase{12, "u5A:3F:09:C1:77:E2", ""},
         FieldCase{11, "", ""}));
+
+TEST(InventoryXml, AfterRecordingTellsWindowsOwnNameAndTheFirmware) {
+  CollectedInfo info = WorkedExamplePc();
+  info.item_values[2] = "Win11 10.0 22631, 23H2, X";
+  server::LiveFacts live{"Windows 10 Pro", {}, {2, "AMD64", "KEIRI", "CORP", 3u << 20}};
+  live.firmware.system_serial = "SN1";
+  live.firmware.uuid = "4C4C4544-0042";
+  posix::IconvConverter text;
+  const std::string xml = InventoryXml(RecordColumns("", info), text, &live).value_or("");
+  for (const char* part : {"<OSNAME>Microsoft Windows 11 Pro</OSNAME>",
+                           "<WORKGROUP>KEIRI</WORKGROUP><USERDOMAIN>CORP</USERDOMAIN>"
+                           "<PROCESSORN>2</PROCESSORN><SWAP>3</SWAP><ARCH>AMD64</ARCH>"
+                           "<UUID>4C4C4544-0042</UUID><CHECKSUM>274947</CHECKSUM></HARDWARE>",
+                           "<BIOS><SSN>SN1</SSN></BIOS>"}) {
+    EXPECT_NE(xml.find(part), std::string::npos) << part;
+  }
+  live = {"Microsoft Windows Server 2019 Standard", {}, {}};
+  const std::string bare = InventoryXml(RecordColumns("", info), text, &live).value_or("");
+  EXPECT_NE(bare.find("<OSNAME>Microsoft Windows Server 2019 Standard<"), std::string::npos);
+  EXPECT_EQ(bare.find("<BIOS>"), std::string::npos);
+}
 
 TEST(InventoryXml, NeedsAComputerNameAndTakesTheHostNameWithout) {
   CollectedInfo info = WorkedExamplePc();
@@ -153,6 +185,12 @@ class RecordToServer : public ::testing::Test {
   std::string Sent(std::size_t i) {
     return posix::ZlibInflate(fake.http.requests.at(i).body).value_or("");
   }
+  // What the PC sends after 記録: its record and the machine's own facts.
+  std::string Live(const CollectedInfo& info) {
+    posix::IconvConverter text;
+    const server::LiveFacts live{"", {}, fake.machine.inventory_facts};
+    return InventoryXml(RecordColumns("", info), text, &live).value_or("(none)");
+  }
   FakeServices fake;
   FakeDialogWindow window;
   AppState state;
@@ -172,7 +210,7 @@ TEST_F(RecordToServer, PostsTheCompressedDocumentWithTheAgentsContentType) {
   EXPECT_EQ(fake.http.requests[0].url, kUrl);
   EXPECT_EQ(fake.http.requests[0].content_type, "application/x-compress");
   EXPECT_EQ(fake.http.requests[0].timeout_ms, 30000u);
-  EXPECT_EQ(Sent(0), Xml("", WorkedExamplePc()));
+  EXPECT_EQ(Sent(0), Live(WorkedExamplePc()));
   EXPECT_EQ(state.exit_code, 0);
   EXPECT_TRUE(window.messages.empty());
 }
@@ -182,7 +220,7 @@ TEST_F(RecordToServer, KeepsTheNewestWhenRefusedAndSendsItFirstNextTime) {
   state.collected.softs.push_back("New Tool");
   Send(true);
   EXPECT_EQ(state.exit_code, exit_code::kInventoryPending);
-  const std::string newest = Xml("", state.collected);
+  const std::string newest = Live(state.collected);
   EXPECT_EQ(fake.files.contents[kPending], std::string(kUrl) + "\t" + newest + "\n");
   const std::string log =
       fake.files.contents["C:\\Users\\taro\\AppData\\Local\\Zeltrand\\Zeltrand.log"];
@@ -199,7 +237,7 @@ TEST_F(RecordToServer, KeepsTheNewestWhenRefusedAndSendsItFirstNextTime) {
   Send(false);
   ASSERT_EQ(fake.http.requests.size(), 2u);
   EXPECT_EQ(Sent(0), newest);
-  EXPECT_EQ(Sent(1), Xml("", state.collected));
+  EXPECT_EQ(Sent(1), Live(state.collected));
   EXPECT_EQ(fake.files.contents[kPending], "");
   EXPECT_EQ(state.exit_code, 0);
 }
