@@ -2,6 +2,7 @@
 
 #include "core/text_format.h"
 #include "server/ocs_inventory.h"
+#include "server/ocs_prolog.h"
 #include "summary/inventory.h"
 
 namespace zeltrand::server {
@@ -18,27 +19,28 @@ std::vector<summary::Record> LatestRecords(summary::ByteSource& source) {
   return latest;
 }
 
-Delivery SendLatest(const summary::Record& latest, const std::string& url, Http& http,
-                    TextConverter& text, Compressor compress, Inflater inflate) {
+Offer SendLatest(const summary::Record& latest, const std::string& url, Http& http,
+                 TextConverter& text, Compressor compress, Inflater inflate) {
   const std::optional<std::string> xml = InventoryXml(latest.columns, text);
-  if (!xml) return {std::string(kNoComputerName)};
-  return PostInventory(http, url, *xml, compress, inflate);
+  if (!xml) return {{std::string(kNoComputerName)}};
+  return OfferInventory(http, url, *xml, compress, inflate);
 }
 
-Delivery NotTried() {
-  return {"送信を中止しました (ｻｰﾊﾞが応答しません)", true};
+Offer NotTried() {
+  return {{"送信を中止しました (ｻｰﾊﾞが応答しません)", true}};
 }
 
-RecordFileSend Tally(const std::vector<summary::Record>& pcs,
-                     const std::vector<Delivery>& deliveries) {
+RecordFileSend Tally(const std::vector<summary::Record>& pcs, const std::vector<Offer>& offers) {
   RecordFileSend result;
   result.pcs = pcs.size();
-  for (std::size_t i = 0; i < pcs.size() && i < deliveries.size(); ++i) {
-    if (deliveries[i].problem.empty()) {
+  for (std::size_t i = 0; i < pcs.size() && i < offers.size(); ++i) {
+    if (offers[i].declined) {
+      ++result.declined;
+    } else if (offers[i].delivery.problem.empty()) {
       ++result.sent;
     } else {
       result.failed.push_back(std::string(pcs[i][summary::column::kComputer]) + ": " +
-                              deliveries[i].problem);
+                              offers[i].delivery.problem);
     }
   }
   return result;
@@ -49,20 +51,23 @@ RecordFileSend Tally(const std::vector<summary::Record>& pcs,
 RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
                               TextConverter& text, Compressor compress, Inflater inflate) {
   const std::vector<summary::Record> pcs = LatestRecords(source);
-  std::vector<Delivery> deliveries;
+  std::vector<Offer> offers;
   bool server_away = false;
   for (const summary::Record& pc : pcs) {
-    deliveries.push_back(server_away ? NotTried()
-                                     : SendLatest(pc, url, http, text, compress, inflate));
-    server_away = deliveries.back().no_answer;
+    offers.push_back(server_away ? NotTried() : SendLatest(pc, url, http, text, compress, inflate));
+    server_away = offers.back().delivery.no_answer;
   }
-  return Tally(pcs, deliveries);
+  return Tally(pcs, offers);
 }
 
 std::string SendReportText(const RecordFileSend& result) {
   std::string text = FormatText("ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに %llu 台中 %llu 台を送信しました。\n",
                                 static_cast<unsigned long long>(result.pcs),
                                 static_cast<unsigned long long>(result.sent));
+  if (result.declined != 0) {
+    text += FormatText("%llu 台はｻｰﾊﾞが求めませんでした (ｻｰﾊﾞに最近の情報があります)。\n",
+                       static_cast<unsigned long long>(result.declined));
+  }
   if (!result.failed.empty()) text += "送信できなかったPC:\n";
   for (const std::string& line : result.failed) text += line + "\n";
   return text;

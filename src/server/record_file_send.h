@@ -2,7 +2,9 @@
 // (by its computer name, as the summary page counts PCs), one inventory
 // each, so that an office brings its history in in one step. The server
 // keeps a PC under the same id as the PC's own 記録 sends, so a second run
-// updates the computers and adds none. When no server answers at all, the
+// updates the computers and adds none. Each is offered first (a PROLOG),
+// so the server turns down a PC whose inventory it has from the last
+// FREQUENCY days. When no server answers at all, the
 // PCs after that one are not tried (each would wait for the time-out).
 #pragma once
 
@@ -20,6 +22,7 @@ namespace zeltrand::server {
 struct RecordFileSend {
   std::uint64_t pcs = 0;
   std::uint64_t sent = 0;
+  std::uint64_t declined = 0;       // the server wanted none now (its FREQUENCY)
   std::vector<std::string> failed;  // "<computer name>: <why>", code page 932
 };
 
@@ -30,6 +33,7 @@ RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& ur
 // What the command prints or shows, code page 932, LF line ends:
 //
 //   ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 2 台を送信しました。
+//   1 台はｻｰﾊﾞが求めませんでした (ｻｰﾊﾞに最近の情報があります)。   (only when so)
 //   送信できなかったPC:
 //   KAIKEI07: ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)
 std::string SendReportText(const RecordFileSend& result);

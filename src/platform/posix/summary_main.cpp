@@ -18,8 +18,8 @@
 #include "app/summary_command.h"
 #include "platform/posix/curl_http.h"
 #include "platform/posix/iconv_converter.h"
-#include "platform/posix/zlib_codec.h"
 #include "platform/summary_io.h"
+#include "platform/zlib_codec.h"
 
 namespace {
 
@@ -146,8 +146,8 @@ static int SendToServer(int argc, char** argv) {
   posix::IconvConverter converter;
   PosixSummaryIo io(argv[3], nullptr, converter);
   posix::CurlHttp http;
-  return RunOcsCommand(io, nullptr, argv[2], http, converter, posix::ZlibCompress,
-                       posix::ZlibInflate, [&](std::string_view report, bool) {
+  return RunOcsCommand(io, nullptr, argv[2], http, converter, ZlibCompress, ZlibInflate,
+                       [&](std::string_view report, bool) {
                          std::fputs(converter.Utf8FromCp932(report).c_str(), stdout);
                        });
 }

@@ -15,6 +15,7 @@
 #include "platform/win32/summary_command.h"
 #include "platform/win32/system.h"
 #include "platform/win32/system_library.h"
+#include "platform/zlib_codec.h"
 
 namespace {
 
@@ -83,7 +84,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::Win32Files files;
     win32::Win32Http http;
     win32::Win32TextConverter text;
-    return RunOcsCommand(io, &files, url, http, text, nullptr, nullptr, win32::ShowOcsReport);
+    return RunOcsCommand(io, &files, url, http, text, ZlibCompress, ZlibInflate,
+                         win32::ShowOcsReport);
   }
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));

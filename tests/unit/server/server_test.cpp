@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/posix/zlib_codec.h"
+#include "platform/zlib_codec.h"
 #include "record/record_line.h"
 #include "server/ocs_client.h"
 #include "server/ocs_inventory.h"
+#include "server/ocs_prolog.h"
 #include "server/pc_inventory.h"
 #include "server/record_file_send.h"
 #include "settings/settings_file.h"
@@ -132,16 +133,16 @@ TEST(StoredZlib, InflatesToTheSameBytesAtAnySize) {
     for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 % 251);
     const std::string stream = server::StoredZlib(data);
     EXPECT_TRUE(server::LooksLikeZlib(stream));
-    EXPECT_EQ(posix::ZlibInflate(stream), data) << size;
+    EXPECT_EQ(ZlibInflate(stream), data) << size;
   }
-  EXPECT_TRUE(server::LooksLikeZlib(posix::ZlibCompress("<REPLY/>")));
+  EXPECT_TRUE(server::LooksLikeZlib(ZlibCompress("<REPLY/>")));
   EXPECT_FALSE(server::LooksLikeZlib("<?xml version='1.0'?>"));
 }
 
 HttpReply OcsReply(std::string_view response) {
   return {0, 200, "application/x-compressed",
-          posix::ZlibCompress("<?xml version='1.0' encoding='UTF-8'?>\n<REPLY>\n  <RESPONSE>" +
-                              std::string(response) + "</RESPONSE>\n</REPLY>\n")};
+          ZlibCompress("<?xml version='1.0' encoding='UTF-8'?>\n<REPLY>\n  <RESPONSE>" +
+                       std::string(response) + "</RESPONSE>\n</REPLY>\n")};
 }
 
 struct ReplyCase {
@@ -154,7 +155,7 @@ class Replies : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(Replies, TellWhetherTheServerStoredTheInventory) {
   const ReplyCase& c = GetParam();
-  EXPECT_EQ(server::CheckReply(c.reply, c.inflate ? posix::ZlibInflate : nullptr), c.problem);
+  EXPECT_EQ(server::CheckReply(c.reply, c.inflate ? ZlibInflate : nullptr), c.problem);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -170,6 +171,40 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません"}));
 
+struct PrologCase {
+  std::vector<HttpReply> replies;
+  std::size_t requests;
+  bool declined;
+  std::string problem;
+};
+
+class Prolog : public ::testing::TestWithParam<PrologCase> {};
+
+TEST_P(Prolog, SendsTheInventoryOnlyWhenTheServerWantsIt) {
+  const PrologCase& c = GetParam();
+  FakeHttp http;
+  http.replies = {c.replies.begin(), c.replies.end()};
+  const server::Offer offer = server::OfferInventory(
+      http, "http://x/ocsinventory", Xml("", WorkedExamplePc()), ZlibCompress, ZlibInflate);
+  EXPECT_EQ(http.requests.size(), c.requests);
+  EXPECT_EQ(offer.declined, c.declined);
+  EXPECT_EQ(offer.delivery.problem, c.problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Prolog,
+    ::testing::Values(
+        PrologCase{{OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")}, 2, false, ""},
+        PrologCase{{OcsReply("STOP")}, 1, true, ""},
+        // A server that does not know the program's name takes the inventory unasked.
+        PrologCase{{{0, 400, "text/html", ""}, OcsReply("NO_ACCOUNT_UPDATE")}, 2, false, ""},
+        PrologCase{{{0, 500, "text/html", ""}}, 1, false, "ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)"},
+        PrologCase{{{0, 200, "application/x-compressed", ZlibCompress("<REPLY/>")}},
+                   1,
+                   false,
+                   "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません"},
+        PrologCase{{}, 1, false, "ｻｰﾊﾞに接続できません (err=12029)"}));
+
 // 記録 with a server set: what is sent, kept, logged and said.
 class RecordToServer : public ::testing::Test {
  protected:
@@ -183,7 +218,7 @@ class RecordToServer : public ::testing::Test {
   }
   void Send(bool silent) { server::SendRecordToServer(state, fake.services, window, silent); }
   std::string Sent(std::size_t i) {
-    return posix::ZlibInflate(fake.http.requests.at(i).body).value_or("");
+    return ZlibInflate(fake.http.requests.at(i).body).value_or("");
   }
   // What the PC sends after 記録: its record and the machine's own facts.
   std::string Live(const CollectedInfo& info) {
@@ -204,13 +239,15 @@ TEST_F(RecordToServer, WithoutAUrlAsksNothing) {
 }
 
 TEST_F(RecordToServer, PostsTheCompressedDocumentWithTheAgentsContentType) {
-  fake.http.replies.push_back(OcsReply("NO_ACCOUNT_UPDATE"));
+  fake.http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")};
   Send(false);
-  ASSERT_EQ(fake.http.requests.size(), 1u);
-  EXPECT_EQ(fake.http.requests[0].url, kUrl);
-  EXPECT_EQ(fake.http.requests[0].content_type, "application/x-compress");
-  EXPECT_EQ(fake.http.requests[0].timeout_ms, 30000u);
-  EXPECT_EQ(Sent(0), Live(WorkedExamplePc()));
+  ASSERT_EQ(fake.http.requests.size(), 2u);
+  EXPECT_EQ(fake.http.requests[1].url, kUrl);
+  EXPECT_EQ(fake.http.requests[1].content_type, "application/x-compress");
+  EXPECT_EQ(fake.http.requests[1].timeout_ms, 30000u);
+  EXPECT_EQ(Sent(0), R"(<?xml version="1.0" encoding="UTF-8"?><REQUEST><DEVICEID>KAIKEI07-)"
+                     "2003-01-17-00-00-00</DEVICEID><QUERY>PROLOG</QUERY></REQUEST>");
+  EXPECT_EQ(Sent(1), Live(WorkedExamplePc()));
   EXPECT_EQ(state.exit_code, 0);
   EXPECT_TRUE(window.messages.empty());
 }
@@ -231,12 +268,12 @@ TEST_F(RecordToServer, KeepsTheNewestWhenRefusedAndSendsItFirstNextTime) {
       << log;
   EXPECT_TRUE(window.messages.empty());
 
+  // The kept one is this computer's: the newer inventory goes alone.
   fake.http.requests.clear();
-  fake.http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("NO_ACCOUNT_UPDATE")};
+  fake.http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")};
   state.collected.softs.push_back("Newer Tool");
   Send(false);
   ASSERT_EQ(fake.http.requests.size(), 2u);
-  EXPECT_EQ(Sent(0), newest);
   EXPECT_EQ(Sent(1), Live(state.collected));
   EXPECT_EQ(fake.files.contents[kPending], "");
   EXPECT_EQ(state.exit_code, 0);
@@ -283,15 +320,15 @@ TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
       line(second, "2003.01.20 09:15:43") + line(WorkedExamplePc(), "2003.01.21 09:00:00") +
       line(third, "2003.01.20 09:15:44") + line(fourth, "2003.01.20 09:15:45"));
   FakeHttp http;
-  http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), {0, 500, "text/html", ""}};
+  http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("STOP")};
   posix::IconvConverter text;
   const server::RecordFileSend result = server::SendRecordFile(
-      source, "http://x/ocsinventory", http, text, posix::ZlibCompress, posix::ZlibInflate);
-  ASSERT_EQ(http.requests.size(), 3u);  // the third is refused: the fourth is not tried
-  EXPECT_NE(posix::ZlibInflate(http.requests[0].body)->find("2003-01-21"), std::string::npos);
+      source, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate);
+  ASSERT_EQ(http.requests.size(), 4u);  // the third is refused: the fourth is not tried
+  EXPECT_NE(ZlibInflate(http.requests[1].body)->find("2003-01-21"), std::string::npos);
   EXPECT_EQ(server::SendReportText(result),
-            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 4 台中 1 台を送信しました。\n送信できなかったPC:\n"
-            "SOUMU01: ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n"
+            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 4 台中 1 台を送信しました。\n"
+            "1 台はｻｰﾊﾞが求めませんでした (ｻｰﾊﾞに最近の情報があります)。\n送信できなかったPC:\n"
             "JINJI01: ｻｰﾊﾞに接続できません (err=12029)\n"
             "KEIRI02: 送信を中止しました (ｻｰﾊﾞが応答しません)\n");
 }

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-namespace zeltrand::posix {
+namespace zeltrand {
 
 std::string ZlibCompress(std::string_view data);
 
 // Nothing when `data` is no whole zlib stream.
 std::optional<std::string> ZlibInflate(std::string_view data);
 
-}  // namespace zeltrand::posix
+}  // namespace zeltrand
