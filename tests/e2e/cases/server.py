@@ -102,6 +102,28 @@ def case_server_gets_the_pc_from_an_automatic_run_and_the_next_run_updates_it(z)
     expect(not local_file(z, "pending-inventory.txt").exists(), "an inventory was kept")
 
 
+def case_server_asked_first_takes_inventories_after_a_prolog_and_none_within_its_frequency(z):
+    server("start")
+    server("reset")
+    # Inventories only after a PROLOG (127.0.0.1 is not trusted, so this holds).
+    server("sql", "INSERT INTO config (NAME, IVALUE) VALUES ('INVENTORY_SESSION_ONLY', 1)")
+    z.place("Zeltrand.ini", INI)
+    expect_equal(run_automatically(z), 0, "exit code with inventory sessions only")
+    expect_equal(len(server("sql", "SELECT ID FROM hardware")), 1, "computers")
+    # FREQUENCY 1: today's inventory does until tomorrow.
+    server("sql", "UPDATE config SET IVALUE=1 WHERE NAME='FREQUENCY'; "
+           "UPDATE hardware SET USERID='untouched'")
+    log = local_file(z, "Zeltrand.log")
+    logged = log.read_bytes() if log.exists() else b""
+    expect_equal(run_automatically(z), 0, "exit code when the server wants no inventory")
+    expect_equal(server("sql", "SELECT USERID FROM hardware"), [["untouched"]], "the computer")
+    kept = local_file(z, "pending-inventory.txt")
+    expect(not kept.exists() or kept.read_bytes() == b"", "an inventory was kept")
+    new_log = log.read_bytes()[len(logged):].decode("cp932")
+    expect(re.fullmatch(r"\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞは今回の情報を求めませんでした。 "
+                        + re.escape(URL) + r"\r\n", new_log), "the log line: %r" % new_log)
+
+
 def case_server_away_keeps_the_inventory_with_exit_code_8_until_the_next_run(z):
     server("start")
     server("reset")
@@ -125,7 +147,7 @@ def case_server_away_keeps_the_inventory_with_exit_code_8_until_the_next_run(z):
     before = access.read_bytes().count(b"POST /ocsinventory")
     expect_equal(run_automatically(z), 0, "exit code of the next run")
     expect_equal(access.read_bytes().count(b"POST /ocsinventory") - before, 2,
-                 "inventories posted: the kept one, then the new one")
+                 "requests: the PROLOG and the new inventory (the kept one is the same computer's)")
     expect_equal(local_file(z, "pending-inventory.txt").read_bytes(), b"", "kept inventories")
     expect_computer_of(last_record(z))
 
