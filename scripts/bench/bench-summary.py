@@ -9,7 +9,13 @@ and the page's load event in chromium (playwright-core as the browser test
 installs it: run `ctest --preset native -R browser` once first). Peak
 memory is each process's maximum resident set.
 
-    python3 scripts/bench/bench-summary.py [--pcs 1000] [--records 250]
+With --hostile it times instead, one run each, zeltrand-summary on what a
+hostile user can write into the record file: a file of every attack the
+reader bounds (a 15,000-byte computer name of & with 5,000 programs, lines
+over 1 MiB, a torn 3 MiB last line, 2 MB of commas, a record dated 9999,
+control bytes), and 50,000 PCs of one record each.
+
+    python3 scripts/bench/bench-summary.py [--pcs 1000] [--records 250] [--hostile]
 """
 
 import argparse
@@ -52,16 +58,46 @@ def run(command):
     return time.monotonic() - start, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
 
 
+def record(computer, time=b'2024.05.01 08:00:00', programs=()):
+    fixed = [b'', time] + [b''] * 8 + [computer] + [b''] * 9
+    return b''.join(b'"%s",' % c for c in fixed + list(programs)) + b'\n'
+
+
+def hostile():
+    """The attacks, a file each: [(name, path)]. The bytes are let go before
+    the runs: a child's peak memory counts the parent's at the fork."""
+    attacks = (record(b'&' * 15000, programs=[b'p%d' % i for i in range(5000)])
+               + record(b'PC01', programs=[b'x' * (3 << 20)]) * 3
+               + b',' * (1 << 20) + b'\n' + b'",' * (1 << 20) + b'\n'
+               + record(b'PC01', b'9999.12.31 23:59:59') + record(b'PC\x1b]0;x\x07\r\x00')
+               + b'"' * (3 << 20))
+    (BUILD / 'hostile-attacks.csv').write_bytes(attacks)
+    del attacks
+    pcs = b''.join(record(b'FAKE%05d' % i) for i in range(50000))
+    (BUILD / 'hostile-pcs.csv').write_bytes(pcs)
+    return (('every attack', BUILD / 'hostile-attacks.csv'),
+            ('50,000 one-record PCs', BUILD / 'hostile-pcs.csv'))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--pcs', type=int, default=1000)
     parser.add_argument('--records', type=int, default=250)
+    parser.add_argument('--hostile', action='store_true')
     args = parser.parse_args()
     subprocess.run(['cmake', '-S', ROOT, '-B', BUILD, '-G', 'Ninja', '-DCMAKE_BUILD_TYPE=Release',
                     '-DZELTRAND_TESTS=OFF', '-DZELTRAND_E2E=OFF'], check=True,
                    stdout=subprocess.DEVNULL)
     subprocess.run(['cmake', '--build', BUILD, '--target', 'zeltrand-summary', '-j2'], check=True,
                    stdout=subprocess.DEVNULL)
+    if args.hostile:
+        for name, records in hostile():
+            page = BUILD / 'hostile.html'
+            wall, cpu, peak = run([BUILD / 'zeltrand-summary', records, page])
+            print(f'{name}: file {records.stat().st_size / 1e6:.1f} MB, '
+                  f'page {page.stat().st_size / 1e6:.2f} MB, '
+                  f'{wall:.2f} s ({cpu:.2f} s processor), peak {peak:.0f} MB')
+        return
     records = BUILD / f'records-{args.pcs}x{args.records}.csv'
     if not records.exists():
         subprocess.run([sys.executable, ROOT / 'scripts/bench/summary-records.py', records,

@@ -1,6 +1,7 @@
 #include "app/ocs_command.h"
 
 #include "app/summary_command.h"
+#include "core/visible_text.h"
 #include "platform/summary_io.h"
 #include "server/record_file_send.h"
 
@@ -16,12 +17,16 @@ int RunOcsCommand(SummaryIo& io, Files* files, const std::string& url, Http& htt
     return kOcsNoRecordFile;
   }
   const server::RecordFileSend result = server::SendRecordFile(
-      io, url, http, text, compress != nullptr ? compress : server::StoredZlib, inflate);
+      io, url, http, text, compress != nullptr ? compress : server::StoredZlib, inflate,
+      summary::RecordSeconds(io.Now()) + summary::kFutureSeconds);
   if (io.ReadFailed()) {
     io.TellAboutRecordFile("取得情報記録ﾌｧｲﾙを読めません。");
     return kOcsNoRecordFile;
   }
-  tell(server::SendReportText(result), result.failed.empty());
+  // Names from the record file: no control byte of theirs reaches the
+  // terminal or the message box.
+  tell(VisibleText(server::SendReportText(result), /*keep_line_feeds=*/true),
+       result.failed.empty());
   return result.failed.empty() ? kOcsAllSent : kOcsSomeNotSent;
 }
 

@@ -9,8 +9,8 @@ namespace zeltrand::server {
 
 namespace {
 
-std::vector<summary::Record> LatestRecords(summary::ByteSource& source) {
-  summary::RecordReader reader(source);
+std::vector<summary::Record> LatestRecords(summary::ByteSource& source, std::int64_t newest) {
+  summary::RecordReader reader(source, newest);
   summary::Inventory inventory(/*track_changes=*/false);
   while (const summary::Record* record = reader.Next()) inventory.Add(*record);
   std::vector<summary::Record> latest;
@@ -49,8 +49,9 @@ RecordFileSend Tally(const std::vector<summary::Record>& pcs, const std::vector<
 }  // namespace
 
 RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
-                              TextConverter& text, Compressor compress, Inflater inflate) {
-  const std::vector<summary::Record> pcs = LatestRecords(source);
+                              TextConverter& text, Compressor compress, Inflater inflate,
+                              std::int64_t newest) {
+  const std::vector<summary::Record> pcs = LatestRecords(source, newest);
   std::vector<Offer> offers;
   bool server_away = false;
   for (const summary::Record& pc : pcs) {

@@ -26,9 +26,11 @@ struct RecordFileSend {
   std::vector<std::string> failed;  // "<computer name>: <why>", code page 932
 };
 
-// One PC after the other, in the order of their first records.
+// One PC after the other, in the order of their first records; a record
+// dated after `newest` (summary::RecordSeconds) is no PC's latest.
 RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
-                              TextConverter& text, Compressor compress, Inflater inflate);
+                              TextConverter& text, Compressor compress, Inflater inflate,
+                              std::int64_t newest);
 
 // What the command prints or shows, code page 932, LF line ends:
 //

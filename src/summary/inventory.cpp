@@ -54,24 +54,19 @@ constexpr ComparedField kComparedFields[] = {
     {column::kPrinter, "ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀ、ﾎﾟｰﾄ", Same},
 };
 
-std::string UserList(std::span<const std::string> columns) {
+template <class Text>
+std::string UserList(std::span<const Text> users) {
   std::string list;
-  for (std::size_t i = column::kFirstUser; i < column::kFirstProgram; ++i) {
-    if (columns[i].empty()) continue;
+  for (std::string_view user : users) {
+    if (user.empty()) continue;
     if (!list.empty()) list += ", ";
-    list += columns[i];
+    list += user;
   }
   return list;
 }
 
-// As the record line quotes it: doubled quotes, a comma after each.
-void AppendColumn(std::string& text, std::string_view name) {
-  text += '"';
-  for (const char c : name) text.append(c == '"' ? 2 : 1, c);
-  text += "\",";
-}
-
-std::vector<std::string> SortedSet(std::span<const std::string> names) {
+template <class Text>
+std::vector<std::string> SortedSet(std::span<const Text> names) {
   std::vector<std::string> sorted(names.begin(), names.end());
   std::sort(sorted.begin(), sorted.end());
   sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
@@ -93,7 +88,28 @@ std::string PcKey(std::string_view computer_name) {
   return key;
 }
 
-Change Compare(std::span<const std::string> before, const Record& after, bool same_programs) {
+void PackColumns(std::span<const std::string> columns, std::string& packed) {
+  packed.clear();
+  for (const std::string& column : columns) {
+    const std::string_view text = std::string_view(column).substr(0, 0xFFFF);
+    packed += static_cast<char>(text.size() >> 8);
+    packed += static_cast<char>(text.size() & 0xFF);
+    packed += text;
+  }
+}
+
+std::vector<std::string_view> UnpackColumns(std::string_view packed) {
+  std::vector<std::string_view> columns;
+  for (std::size_t at = 0; at + 2 <= packed.size();) {
+    const std::size_t size = static_cast<std::size_t>(static_cast<unsigned char>(packed[at])) << 8 |
+                             static_cast<unsigned char>(packed[at + 1]);
+    columns.push_back(packed.substr(at + 2, size));
+    at += 2 + size;
+  }
+  return columns;
+}
+
+Change Compare(std::span<const std::string_view> before, const Record& after) {
   Change change;
   change.before_time = before[column::kTime];
   change.time = after[column::kTime];
@@ -110,13 +126,13 @@ Change Compare(std::span<const std::string> before, const Record& after, bool sa
   std::string old_users;
   std::string new_users;
   if (!std::equal(old_list.begin(), old_list.end(), new_list.begin(), new_list.end()) &&
-      (old_users = UserList(before)) != (new_users = UserList(after.columns))) {
+      (old_users = UserList(old_list)) != (new_users = UserList(new_list))) {
     change.fields.push_back({"ﾛｸﾞｲﾝ者", std::move(old_users), std::move(new_users)});
   }
   const auto old_programs = before.subspan(column::kFirstProgram);
   const auto new_programs = after.Programs();
-  if (!same_programs && !std::equal(old_programs.begin(), old_programs.end(), new_programs.begin(),
-                                    new_programs.end())) {
+  if (!std::equal(old_programs.begin(), old_programs.end(), new_programs.begin(),
+                  new_programs.end())) {
     const std::vector<std::string> old_set = SortedSet(old_programs);
     const std::vector<std::string> new_set = SortedSet(new_programs);
     std::set_difference(new_set.begin(), new_set.end(), old_set.begin(), old_set.end(),
@@ -127,13 +143,13 @@ Change Compare(std::span<const std::string> before, const Record& after, bool sa
   return change;
 }
 
+std::vector<std::string_view> Pc::LatestColumns() const {
+  return UnpackColumns(latest.empty() ? last : latest);
+}
+
 Record Pc::Latest() const {
-  if (!latest_is_last) return older_latest;
-  Record latest{last_line, last_fixed, {}};
-  std::vector<std::string> programs;
-  SplitColumns(last_programs, programs);
-  latest.columns.insert(latest.columns.end(), programs.begin(), programs.end());
-  return latest;
+  const std::vector<std::string_view> columns = LatestColumns();
+  return {latest.empty() ? last_line : latest_line, {columns.begin(), columns.end()}};
 }
 
 void Inventory::Add(const Record& record) {
@@ -150,44 +166,25 @@ void Inventory::Add(const Record& record) {
   const auto [at, inserted] = index_.try_emplace(key_, pcs_.size());
   if (inserted) pcs_.emplace_back();
   Pc& pc = pcs_[at->second];
-  const bool newest = pc.records == 0 || seconds >= pc.latest_seconds;
-  if (!newest && pc.latest_is_last) {
-    pc.older_latest = pc.Latest();  // seldom: a record kept back, added later
-    pc.latest_is_last = false;
-  }
-  if (newest) {
-    pc.latest_is_last = true;
+  if (pc.records == 0 || seconds >= pc.latest_seconds) {
+    pc.latest.clear();
     pc.latest_seconds = seconds;
-  }
-  std::string_view programs = record.programs_text;
-  if (programs.empty() && !record.Programs().empty()) {
-    quoted_.clear();
-    for (const std::string& name : record.Programs()) AppendColumn(quoted_, name);
-    programs = quoted_;
+  } else if (pc.latest.empty()) {
+    pc.latest = pc.last;  // seldom: a record kept back, added later
+    pc.latest_line = pc.last_line;
   }
   if (track_changes_ && pc.records > 0) {
-    Change change;
-    if (programs == pc.last_programs) {
-      change = Compare(pc.last_fixed, record, true);
-    } else {
-      std::vector<std::string> old_programs;
-      SplitColumns(pc.last_programs, old_programs);
-      before_ = pc.last_fixed;
-      before_.insert(before_.end(), old_programs.begin(), old_programs.end());
-      change = Compare(before_, record);
-    }
+    Change change = Compare(UnpackColumns(pc.last), record);
     if (!change.empty()) {
       pc.changes.push_back(std::move(change));
       if (pc.changes.size() > Pc::kKeptChanges) {
-        pc.changes.pop_front();
+        pc.changes.erase(pc.changes.begin());
         ++pc.dropped_changes;
       }
     }
   }
   pc.last_line = record.line;
-  pc.last_fixed.assign(record.columns.begin(),
-                       record.columns.begin() + static_cast<std::ptrdiff_t>(column::kFirstProgram));
-  pc.last_programs = programs;
+  PackColumns(record.columns, pc.last);
   ++pc.records;
 }
 

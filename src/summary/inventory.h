@@ -1,12 +1,14 @@
 // The PCs of a record file: for each, its latest record and what changed
 // from one of its records to the next. A PC is its computer name
 // (GetComputerName), whatever the case of its letters; PC名 is only shown.
-// Memory grows with the PCs and their programs, not with the file.
+// Memory grows with the PCs and their programs, not with the file: a PC
+// keeps its last record's texts packed in one string (each text at most
+// kTextBytes + 2 bytes, so a two-byte length each) and its newest
+// kKeptChanges changes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,27 +41,28 @@ struct Change {
 };
 
 // Compares the record `after` with `before`, the columns of the PC's record
-// before it: programs added and removed (unless the caller knows them the
-// same), and the Windows, CPU (its measured speed aside), memory size, IP
-// and MAC address, printer and user list.
-Change Compare(std::span<const std::string> before, const Record& after,
-               bool same_programs = false);
+// before it: programs added and removed, and the Windows, CPU (its measured speed aside), memory
+// size, IP and MAC address, printer and user list.
+Change Compare(std::span<const std::string_view> before, const Record& after);
+
+// Texts packed one after the other, each behind its length in two bytes.
+void PackColumns(std::span<const std::string> columns, std::string& packed);
+std::vector<std::string_view> UnpackColumns(std::string_view packed);
 
 struct Pc {
   static constexpr std::size_t kKeptChanges = 50;
   // The newest 情報取得時刻; of equal times, the later line.
   Record Latest() const;
+  // The same, its texts in the Pc's own memory.
+  std::vector<std::string_view> LatestColumns() const;
 
   std::int64_t latest_seconds = 0;
   std::uint64_t records = 0;
-  // Its last line in the file: the columns before the programs, and the
-  // program columns as the line holds them, split only when asked.
-  std::uint64_t last_line = 0;
-  std::vector<std::string> last_fixed;
-  std::string last_programs;
-  bool latest_is_last = true;
-  Record older_latest;         // the latest when an older record followed it
-  std::deque<Change> changes;  // oldest first: the newest kKeptChanges
+  std::uint64_t last_line = 0;  // its last line in the file
+  std::uint64_t latest_line = 0;
+  std::string last;             // the texts of its last line, packed
+  std::string latest;           // packed, when an older record followed the latest
+  std::vector<Change> changes;  // oldest first: the newest kKeptChanges
   std::uint64_t dropped_changes = 0;
 };
 
@@ -82,8 +85,7 @@ class Inventory {
   std::unordered_map<std::string, std::size_t> index_;
   std::vector<Pc> pcs_;
   std::string key_;
-  std::string quoted_;
-  std::vector<std::string> before_;
+  std::string packed_;
   std::int64_t oldest_ = -1;
   std::int64_t newest_ = -1;
   std::string oldest_time_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/cp932.h"
+
 namespace zeltrand::summary {
 
 namespace {
@@ -10,6 +12,9 @@ namespace {
 constexpr std::string_view kUnclosedQuote = "引用符が閉じていません";
 constexpr std::string_view kTooFewColumns = "ﾃﾞｰﾀ項目数が足りません";
 constexpr std::string_view kBadTime = "情報取得時刻が読めません";
+constexpr std::string_view kTooLong = "1行が長すぎます (1 MiB超)";
+constexpr std::string_view kTooManyColumns = "ｲﾝｽﾄｰﾙｿﾌﾄが多すぎます (10,000超)";
+constexpr std::string_view kFuture = "情報取得時刻が未来です";
 
 constexpr std::string_view kTimeLabel = "情報取得時刻";
 constexpr std::string_view kUptimeLabel = "Windows起動時間";
@@ -61,6 +66,32 @@ std::int64_t RecordSeconds(std::string_view time) {
          std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
 }
 
+std::int64_t RecordSeconds(const LocalTime& t) {
+  return DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) *
+             86400 +
+         std::int64_t{t.hour} * 3600 + std::int64_t{t.minute} * 60 + t.second;
+}
+
+namespace {
+
+// A column keeps at most its bound and one byte more, so that the cut
+// knows there was more; the text is cut when the column is complete.
+void AppendBounded(std::string& text, std::string_view piece, std::size_t bound) {
+  if (text.size() <= bound) text.append(piece.substr(0, bound + 1 - text.size()));
+}
+
+void AppendBounded(std::string& text, std::size_t count, char c, std::size_t bound) {
+  if (text.size() <= bound) text.append(std::min(count, bound + 1 - text.size()), c);
+}
+
+void CutToBound(std::string& text, std::size_t bound) {
+  if (text.size() <= bound) return;
+  text.resize(cp932::Prefix(text, bound).size());
+  text += kCutMark;
+}
+
+}  // namespace
+
 // A quoted column ends at a quote followed by a comma or the line's end; two
 // quotes are one; any other quote inside is taken as it stands, as lines
 // written before quotes were doubled hold them. (Such a line whose text
@@ -68,18 +99,18 @@ std::int64_t RecordSeconds(std::string_view time) {
 // the comma from a column's.) Unquoted columns (取込's header) run to the
 // next comma. A comma at the very end closes the line. The texts of
 // `spare` are used again, so that a file of many lines does not allocate
-// one text per column.
-bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
-                  std::vector<std::string>& spare, std::string_view& programs) {
+// one text per column; no text grows past its bound.
+Split SplitColumns(std::string_view line, std::vector<std::string>& columns,
+                   std::vector<std::string>& spare) {
   while (!columns.empty()) {
     spare.push_back(std::move(columns.back()));
     columns.pop_back();
   }
-  programs = {};
   const std::size_t n = line.size();
   std::size_t i = 0;
   while (i < n) {
-    if (columns.size() == column::kFirstProgram) programs = line.substr(i);
+    if (columns.size() == kMaxColumns) return Split::kTooManyColumns;
+    const std::size_t bound = columns.size() == column::kComputer ? kComputerNameBytes : kTextBytes;
     if (spare.empty()) {
       columns.emplace_back();
     } else {
@@ -92,9 +123,9 @@ bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
       ++i;
       while (true) {
         const void* quote = std::memchr(line.data() + i, '"', n - i);
-        if (quote == nullptr) return false;
+        if (quote == nullptr) return Split::kUnclosedQuote;
         const auto at = static_cast<std::size_t>(static_cast<const char*>(quote) - line.data());
-        text.append(line.substr(i, at - i));
+        AppendBounded(text, line.substr(i, at - i), bound);
         std::size_t run = 1;
         while (at + run < n && line[at + run] == '"') ++run;
         i = at + run;
@@ -102,32 +133,30 @@ bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
           // The last quote closes the column. Before it, an odd run holds
           // doubled quotes; an even one ends an undoubled line's text in a
           // quote.
-          text.append(run % 2 == 1 ? (run - 1) / 2 : run - 1, '"');
+          const std::size_t quotes = run % 2 == 1 ? (run - 1) / 2 : run - 1;
+          AppendBounded(text, quotes, '"', bound);
           break;
         }
-        text.append((run + 1) / 2, '"');
+        AppendBounded(text, (run + 1) / 2, '"', bound);
       }
     } else {
       const std::size_t comma = std::min(line.find(',', i), n);
-      text.append(line.substr(i, comma - i));
+      AppendBounded(text, line.substr(i, comma - i), bound);
       i = comma;
     }
+    CutToBound(text, bound);
     if (i < n && ++i == n) break;
   }
-  return true;
-}
-
-bool SplitColumns(std::string_view text, std::vector<std::string>& columns) {
-  std::vector<std::string> spare;
-  std::string_view programs;
-  return SplitColumns(text, columns, spare, programs);
+  return Split::kDone;
 }
 
 namespace {
 
-LineKind Classify(bool split, const std::vector<std::string>& columns, std::string_view& reason) {
-  if (!split) {
-    reason = kUnclosedQuote;
+enum class LineKind { kRecord, kHeader, kBlank, kUnreadable };
+
+LineKind Classify(Split split, const std::vector<std::string>& columns, std::string_view& reason) {
+  if (split != Split::kDone) {
+    reason = split == Split::kUnclosedQuote ? kUnclosedQuote : kTooManyColumns;
     return LineKind::kUnreadable;
   }
   if (columns.empty()) return LineKind::kBlank;
@@ -149,25 +178,30 @@ std::string_view WithoutCr(std::string_view line) {
 
 }  // namespace
 
-LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
-                   std::string_view& reason) {
-  return Classify(SplitColumns(WithoutCr(line), columns), columns, reason);
-}
-
-bool RecordReader::NextLine(std::string_view& line) {
+// A line longer than kMaxLineBytes is let go as it comes in: the buffer,
+// doubled as lines need, stops at twice that (room for the line and reads).
+bool RecordReader::NextLine(std::string_view& line, bool& too_long) {
   std::size_t scanned = start_;
   while (true) {
     const void* found = std::memchr(buffer_.data() + scanned, '\n', end_ - scanned);
     if (found != nullptr) {
       const auto end = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
       line = std::string_view(buffer_).substr(start_, end - start_);
-      stats_.bytes += end + 1 - start_;
+      stats_.bytes += skipped_ + end + 1 - start_;
       ++stats_.lines;
       start_ = end + 1;
+      too_long = skipping_;
+      skipping_ = false;
+      skipped_ = 0;
       return true;
     }
+    if (end_ - start_ > kMaxLineBytes) {
+      skipping_ = true;
+      skipped_ += end_ - start_;
+      start_ = end_;
+    }
     if (at_end_) {
-      if (start_ < end_) stats_.torn_last_line = true;
+      if (start_ < end_ || skipping_) stats_.torn_last_line = true;
       start_ = end_;
       return false;
     }
@@ -178,7 +212,7 @@ bool RecordReader::NextLine(std::string_view& line) {
     start_ = 0;
     scanned = end_;
     if (buffer_.empty() || end_ > buffer_.size() / 2) {
-      buffer_.resize(std::max(2 * buffer_.size(), kChunk));
+      buffer_.resize(std::min(std::max(2 * buffer_.size(), kChunk), 2 * kMaxLineBytes));
     }
     const std::size_t got = source_.Read(buffer_.data() + end_, buffer_.size() - end_);
     end_ += got;
@@ -186,13 +220,30 @@ bool RecordReader::NextLine(std::string_view& line) {
   }
 }
 
+std::size_t RecordReader::MemoryHeld() const {
+  std::size_t held =
+      buffer_.capacity() + (record_.columns.capacity() + spare_.capacity()) * sizeof(std::string);
+  for (const auto* texts : {&record_.columns, &spare_}) {
+    for (const std::string& text : *texts) held += text.capacity();
+  }
+  return held;
+}
+
 const Record* RecordReader::Next() {
   std::string_view line;
-  while (NextLine(line)) {
-    std::string_view reason;
-    const bool split =
-        SplitColumns(WithoutCr(line), record_.columns, spare_, record_.programs_text);
-    switch (Classify(split, record_.columns, reason)) {
+  bool too_long = false;
+  while (NextLine(line, too_long)) {
+    std::string_view reason = kTooLong;
+    LineKind kind = LineKind::kUnreadable;
+    if (!too_long) {
+      kind =
+          Classify(SplitColumns(WithoutCr(line), record_.columns, spare_), record_.columns, reason);
+    }
+    if (kind == LineKind::kRecord && RecordSeconds(record_.columns[column::kTime]) > newest_) {
+      kind = LineKind::kUnreadable;
+      reason = kFuture;
+    }
+    switch (kind) {
       case LineKind::kRecord:
         record_.line = stats_.lines;
         ++stats_.records;

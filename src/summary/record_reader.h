@@ -5,7 +5,12 @@
 // read is counted and skipped, and costs nothing but itself. A last line
 // without its line end is still being written: it is left out and counted.
 //
-// Memory holds one line at a time, however long the file.
+// Anyone can write the file, so what one line may cost has bounds: a line
+// longer than kMaxLineBytes, or with more than kMaxPrograms programs, is
+// unreadable and skipped as it streams by; every text is cut to its bound
+// (kComputerNameBytes, kTextBytes) on a character boundary, with kCutMark.
+// Memory holds one line and its bounded texts at a time, however long the
+// file: kMaxReaderBytes.
 #pragma once
 
 #include <cstddef>
@@ -36,15 +41,30 @@ inline constexpr std::size_t kFirstUser = 15;
 inline constexpr std::size_t kFirstProgram = 20;  // also the fewest columns of a record
 }  // namespace column
 
+inline constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;  // without its line end
+inline constexpr std::size_t kMaxPrograms = 10'000;
+inline constexpr std::size_t kMaxColumns = column::kFirstProgram + kMaxPrograms;
+// GetComputerName's longest name (MAX_COMPUTERNAME_LENGTH).
+inline constexpr std::size_t kComputerNameBytes = 15;
+inline constexpr std::size_t kTextBytes = 255;  // every other column
+inline constexpr std::string_view kCutMark = "…";
+// The buffer of the line and its reads; every text grown to its bound (a
+// capacity at most doubles past what it holds), in two lists that at most
+// double too.
+inline constexpr std::size_t kMaxReaderBytes =
+    2 * kMaxLineBytes +
+    kMaxColumns * (4 * sizeof(std::string) + 2 * (kTextBytes + kCutMark.size()));
+
+// A record dated later than this after the moment of reading is no PC's
+// latest: its clock is wrong, or someone wants it to win for ever.
+inline constexpr std::int64_t kFutureSeconds = std::int64_t{24} * 3600;
+
 using zeltrand::ByteSource;
 
 // One record, its texts code page 932 as in the file.
 struct Record {
   std::uint64_t line = 0;  // counted from 1
   std::vector<std::string> columns;
-  // The program columns as the line holds them, from the reader only: two
-  // records with the same bytes here have the same programs.
-  std::string_view programs_text;
 
   std::string_view operator[](std::size_t i) const { return columns[i]; }
   std::span<const std::string> Users() const {
@@ -72,40 +92,41 @@ struct ReadStats {
   bool torn_last_line = false;
 };
 
-enum class LineKind { kRecord, kHeader, kBlank, kUnreadable };
+enum class Split { kDone, kUnclosedQuote, kTooManyColumns };
 
-// Splits one line, without its LF, into `columns`; `reason` tells why a
-// line is unreadable.
-LineKind ParseLine(std::string_view line, std::vector<std::string>& columns,
-                   std::string_view& reason);
-
-// Splits quoted columns into their texts; false when a quote is left open.
-// The texts of `spare` are used again; `programs` is where the program
-// columns start.
-bool SplitColumns(std::string_view line, std::vector<std::string>& columns,
-                  std::vector<std::string>& spare, std::string_view& programs);
-bool SplitColumns(std::string_view text, std::vector<std::string>& columns);
+// Splits quoted columns into their texts, each cut to its bound. The texts
+// of `spare` are used again.
+Split SplitColumns(std::string_view line, std::vector<std::string>& columns,
+                   std::vector<std::string>& spare);
 
 // "2003.01.20 09:15:42" as seconds since 1970-01-01 00:00:00 of the same
 // clock; -1 when the text has not that form.
 std::int64_t RecordSeconds(std::string_view time);
+std::int64_t RecordSeconds(const LocalTime& time);
 
 class RecordReader {
  public:
-  explicit RecordReader(ByteSource& source) : source_(source) {}
+  // Records dated after `newest` (in RecordSeconds) are unreadable.
+  RecordReader(ByteSource& source, std::int64_t newest) : source_(source), newest_(newest) {}
 
   // The next record, valid until the next call; nullptr after the last.
   const Record* Next();
   const ReadStats& stats() const { return stats_; }
+  // What the reader holds now, and so at most ever (nothing shrinks): its
+  // buffer and its texts. At most kMaxReaderBytes.
+  std::size_t MemoryHeld() const;
 
  private:
-  bool NextLine(std::string_view& line);
+  bool NextLine(std::string_view& line, bool& too_long);
 
   ByteSource& source_;
+  std::int64_t newest_;
   std::string buffer_;     // its bytes up to end_ are read
   std::size_t start_ = 0;  // of the first unread line in buffer_
   std::size_t end_ = 0;
   bool at_end_ = false;
+  bool skipping_ = false;      // a line too long, until its end
+  std::uint64_t skipped_ = 0;  // bytes of it
   Record record_;
   std::vector<std::string> spare_;  // column texts to use again
   ReadStats stats_;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "core/text_format.h"
+#include "core/visible_text.h"
 #include "summary/sha256.h"
 
 namespace zeltrand::summary {
@@ -93,9 +94,10 @@ class Html {
     out_ += markup;
     return *this;
   }
-  // Code page 932 text, from the file or the page's own words.
+  // Code page 932 text, from the file or the page's own words; a control
+  // byte shows as \x1B, as on the terminal.
   Html& Text(std::string_view text) {
-    out_ += EscapeHtml(converter_.Utf8FromCp932(text));
+    out_ += EscapeHtml(converter_.Utf8FromCp932(VisibleText(text)));
     return *this;
   }
   Html& Cell(std::string_view text) {
@@ -120,18 +122,18 @@ class Html {
   std::string out_;
 };
 
+// A PC in the order of the page; its latest texts are unpacked when they
+// are written, so that many PCs cost little more than the Pcs.
 struct Shown {
   const Pc* pc;
-  Record latest;
   std::string key;
 };
 
 std::vector<Shown> SortedPcs(const Inventory& inventory) {
   std::vector<Shown> pcs;
+  pcs.reserve(inventory.pcs().size());
   for (const Pc& pc : inventory.pcs()) {
-    Record latest = pc.Latest();
-    std::string key = PcKey(latest[column::kComputer]);
-    pcs.push_back({&pc, std::move(latest), std::move(key)});
+    pcs.push_back({&pc, PcKey(pc.LatestColumns()[column::kComputer])});
   }
   std::sort(pcs.begin(), pcs.end(), [](const Shown& a, const Shown& b) { return a.key < b.key; });
   return pcs;
@@ -175,28 +177,36 @@ void WritePcs(Html& html, const std::vector<Shown>& pcs, std::int64_t now) {
   }
   html << "</tr></thead>\n<tbody>\n";
   for (const Shown& shown : pcs) {
-    const Record& r = shown.latest;
+    const std::vector<std::string_view> r = shown.pc->LatestColumns();
     const std::int64_t days = DaysBetween(shown.pc->latest_seconds, now);
     html << (days > kStaleDays ? "<tr class=\"stale\">" : "<tr>");
     html.Cell(r[column::kPcName]).Cell(r[column::kComputer]).Cell(r[column::kTime]).Number(days);
     for (std::size_t field : kShownFields) html.Cell(r[field]);
-    html.Number(static_cast<std::int64_t>(r.Programs().size()))
+    html.Number(static_cast<std::int64_t>(r.size() - column::kFirstProgram))
         .Number(static_cast<std::int64_t>(shown.pc->records));
     html << "</tr>\n";
   }
   html << "</tbody></table>\n";
 }
 
+// Each program once, with the names of the PCs that have it: a name is at
+// most kComputerNameBytes, so the list costs a few bytes per program of
+// each PC's latest record, as the record file does.
 void WritePrograms(Html& html, const std::vector<Shown>& pcs) {
-  std::map<std::string_view, std::vector<std::string_view>> holders;
+  std::map<std::string_view, std::vector<std::uint32_t>> holders;
+  std::vector<std::string_view> computers;
+  computers.reserve(pcs.size());
   for (const Shown& shown : pcs) {
-    const auto programs = shown.latest.Programs();
-    std::vector<std::string_view> names(programs.begin(), programs.end());
+    std::vector<std::string_view> names = shown.pc->LatestColumns();
+    computers.push_back(names[column::kComputer]);
+    names.erase(names.begin(), names.begin() + column::kFirstProgram);
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    for (std::string_view name : names) holders[name].push_back(shown.latest[column::kComputer]);
+    for (std::string_view name : names) {
+      holders[name].push_back(static_cast<std::uint32_t>(computers.size() - 1));
+    }
   }
-  std::vector<const std::pair<const std::string_view, std::vector<std::string_view>>*> order;
+  std::vector<const std::pair<const std::string_view, std::vector<std::uint32_t>>*> order;
   order.reserve(holders.size());
   for (const auto& entry : holders) order.push_back(&entry);
   std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
@@ -212,7 +222,7 @@ void WritePrograms(Html& html, const std::vector<Shown>& pcs) {
     html.Cell(entry->first).Number(static_cast<std::int64_t>(entry->second.size())) << "<td>";
     for (std::size_t i = 0; i < entry->second.size(); ++i) {
       if (i > 0) html << ", ";
-      html.Text(entry->second[i]);
+      html.Text(computers[entry->second[i]]);
     }
     html << "</td></tr>\n";
   }
@@ -233,10 +243,10 @@ void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
   html.Text("変更履歴") << "</h2>\n";
   for (const Shown& shown : pcs) {
     const Pc* pc = shown.pc;
+    const std::vector<std::string_view> latest = pc->LatestColumns();
     html << "<h3>";
-    html.Text(shown.latest[column::kComputer]);
-    if (!shown.latest[column::kPcName].empty())
-      html.Text(" (").Text(shown.latest[column::kPcName]).Text(")");
+    html.Text(latest[column::kComputer]);
+    if (!latest[column::kPcName].empty()) html.Text(" (").Text(latest[column::kPcName]).Text(")");
     html << "</h3>\n";
     if (pc->changes.empty()) {
       html << "<p>";
@@ -297,7 +307,7 @@ std::string EscapeHtml(std::string_view text) {
 
 std::string WriteSummaryPage(const Inventory& inventory, const ReadStats& stats,
                              const PageFacts& facts, TextConverter& converter) {
-  const std::int64_t now = RecordSeconds(TimeText(facts.now));
+  const std::int64_t now = RecordSeconds(facts.now);
   const std::vector<Shown> pcs = SortedPcs(inventory);
   const auto stale =
       static_cast<std::size_t>(std::count_if(pcs.begin(), pcs.end(), [&](const Shown& shown) {
@@ -322,7 +332,7 @@ std::string WriteSummaryPage(const Inventory& inventory, const ReadStats& stats,
 }
 
 std::string MakeSummaryPage(ByteSource& source, const PageFacts& facts, TextConverter& converter) {
-  RecordReader reader(source);
+  RecordReader reader(source, RecordSeconds(facts.now) + kFutureSeconds);
   Inventory inventory;
   while (const Record* record = reader.Next()) inventory.Add(*record);
   return WriteSummaryPage(inventory, reader.stats(), facts, converter);

@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static posix::IconvConverter converter;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   Bytes source(bytes);
-  summary::RecordReader reader(source);
+  summary::RecordReader reader(source, INT64_MAX);
   while (const summary::Record* record = reader.Next()) {
     if (const auto xml = server::InventoryXml(record->columns, converter)) CheckDocument(*xml);
   }

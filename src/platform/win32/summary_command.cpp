@@ -5,10 +5,12 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/cp932.h"
+#include "core/visible_text.h"
 #include "platform/win32/text.h"
 
 namespace zeltrand::win32 {
@@ -104,12 +106,17 @@ bool Win32SummaryIo::RecordFileNamed() {
 }
 
 // Shared for reading, writing and deleting: a 記録 or 取込 while the page
-// is made goes ahead at once.
+// is made goes ahead at once. Only a file on a disk is read: a pipe or a
+// device (CON, COM1) could hold the read for ever.
 bool Win32SummaryIo::OpenRecordFile(const std::string& settings_path) {
   if (record_path_.empty()) record_path_ = Widen(settings_path);
   file_ = CreateFileW(record_path_.c_str(), GENERIC_READ,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file_ != INVALID_HANDLE_VALUE && GetFileType(file_) != FILE_TYPE_DISK) {
+    not_a_file_ = true;
+    return false;
+  }
   LARGE_INTEGER size{};
   if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size)) return false;
   size_ = left_ = static_cast<std::uint64_t>(size.QuadPart);
@@ -140,12 +147,20 @@ bool Win32SummaryIo::ReadFailed() {
   return failed_;
 }
 
-// A new file beside the old page takes its place whole: a browser never
-// sees half a page.
+// A new file of a unique name beside the old page, created only if
+// nothing (no file, no link someone planted) has that name, takes the
+// page's place whole: a link under the page's name is replaced, not
+// followed, and a browser never sees half a page.
 bool Win32SummaryIo::WritePage(const std::string& page) {
-  const std::wstring temporary = page_path_ + L".tmp";
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::wstring temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = page_path_ + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt) + L".tmp";
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD wrote = 0;
   const bool ok = WriteFile(file, page.data(), static_cast<DWORD>(page.size()), &wrote, nullptr) &&
@@ -168,12 +183,14 @@ LocalTime Win32SummaryIo::Now() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, 0};
 }
 
+// The paths may come from the settings file, which users write.
 void Win32SummaryIo::TellAboutRecordFile(std::string_view message) {
-  Tell(Widen(message) + L"\n" + record_path_);
+  Tell(Widen(message) + (not_a_file_ ? Widen("\n(通常のﾌｧｲﾙではありません)") : L"") + L"\n" +
+       VisibleText<wchar_t>(record_path_));
 }
 
 void Win32SummaryIo::TellAboutPage(std::string_view message) {
-  Tell(page_path_ + Widen(message));
+  Tell(VisibleText<wchar_t>(page_path_) + Widen(message));
 }
 
 void Win32SummaryIo::Tell(const std::wstring& text) {

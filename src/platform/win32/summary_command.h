@@ -51,6 +51,7 @@ class Win32SummaryIo final : public SummaryIo {
   std::uint64_t size_ = 0;
   std::uint64_t left_ = 0;
   bool failed_ = false;
+  bool not_a_file_ = false;
 };
 
 }  // namespace zeltrand::win32

@@ -54,3 +54,20 @@ def case_record_while_a_summary_reads_the_file_is_not_delayed(z):
         expect_equal(path.read_bytes().count(b"\n"), 3, "lines in the record file")
     finally:
         holder.stop()
+
+
+def case_summary_writes_through_no_link_planted_in_the_page_folder(z):
+    """Links planted where the page and a temporary file of old went: the
+    page replaces its link, and neither link's target changes."""
+    z.place("Zeltrand.ini", UNATTENDED)
+    unattended_run(z)
+    victim = z.folder / "victim.txt"
+    victim.write_bytes(b"kept")
+    for name in ("Zeltrand.html", "Zeltrand.html.tmp"):
+        (z.app_dir / name).symlink_to(victim)
+    result = subprocess.run(["wine", "Zeltrand.exe", "/summary"], cwd=z.app_dir,
+                            env=z.session.env, stdin=subprocess.DEVNULL, capture_output=True,
+                            timeout=60)
+    expect_equal(result.returncode, 0, "exit code of /summary")
+    expect_equal(victim.read_bytes(), b"kept", "the links' target")
+    expect(not (z.app_dir / "Zeltrand.html").is_symlink(), "the page in place of its link")

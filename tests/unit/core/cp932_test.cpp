@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/visible_text.h"
+
 namespace zeltrand::cp932 {
 namespace {
 
@@ -29,6 +31,13 @@ TEST(Cut, KeepsALoneLeadByteAtTheEnd) {
   // A torn text whose last byte is a lead byte stays as it is when it fits.
   const std::string torn = std::string("a") + '\x93';
   EXPECT_EQ(Cut(torn, 2), torn);
+}
+
+TEST(VisibleText, ShowsEveryControlByteAsAnEscapeAndKeepsTheRest) {
+  const std::string name("PC\x1B]0;x\x07\r\0\x7F表\n", 14);
+  EXPECT_EQ(VisibleText(name), "PC\\x1B]0;x\\x07\\x0D\\x00\\x7F表\\x0A");
+  EXPECT_EQ(VisibleText(name, /*keep_line_feeds=*/true), "PC\\x1B]0;x\\x07\\x0D\\x00\\x7F表\n");
+  EXPECT_EQ(VisibleText<wchar_t>(std::wstring_view(L"a\x1B\x9B")), L"a\\x1B\x9B");
 }
 
 }  // namespace

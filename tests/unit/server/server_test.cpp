@@ -323,7 +323,7 @@ TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
   http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("STOP")};
   posix::IconvConverter text;
   const server::RecordFileSend result = server::SendRecordFile(
-      source, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate);
+      source, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate, INT64_MAX);
   ASSERT_EQ(http.requests.size(), 4u);  // the third is refused: the fourth is not tried
   EXPECT_NE(ZlibInflate(http.requests[1].body)->find("2003-01-21"), std::string::npos);
   EXPECT_EQ(server::SendReportText(result),
