@@ -9,13 +9,21 @@ namespace zeltrand::server {
 
 namespace {
 
-std::vector<summary::Record> LatestRecords(summary::ByteSource& source, std::int64_t newest) {
+// The latest records of the PCs seen since `oldest`; counts the others.
+std::vector<summary::Record> LatestRecords(summary::ByteSource& source, std::int64_t newest,
+                                           std::int64_t oldest, std::uint64_t& left_out) {
   summary::RecordReader reader(source, newest);
   summary::Inventory inventory(/*track_changes=*/false);
   while (const summary::Record* record = reader.Next()) inventory.Add(*record);
   std::vector<summary::Record> latest;
   latest.reserve(inventory.pcs().size());
-  for (const summary::Pc& pc : inventory.pcs()) latest.push_back(pc.Latest());
+  for (const summary::Pc& pc : inventory.pcs()) {
+    if (pc.latest_seconds < oldest) {
+      ++left_out;
+    } else {
+      latest.push_back(pc.Latest());
+    }
+  }
   return latest;
 }
 
@@ -50,21 +58,28 @@ RecordFileSend Tally(const std::vector<summary::Record>& pcs, const std::vector<
 
 RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
                               TextConverter& text, Compressor compress, Inflater inflate,
-                              std::int64_t newest) {
-  const std::vector<summary::Record> pcs = LatestRecords(source, newest);
+                              std::int64_t newest, std::int64_t oldest) {
+  std::uint64_t left_out = 0;
+  const std::vector<summary::Record> pcs = LatestRecords(source, newest, oldest, left_out);
   std::vector<Offer> offers;
   bool server_away = false;
   for (const summary::Record& pc : pcs) {
     offers.push_back(server_away ? NotTried() : SendLatest(pc, url, http, text, compress, inflate));
     server_away = offers.back().delivery.no_answer;
   }
-  return Tally(pcs, offers);
+  RecordFileSend result = Tally(pcs, offers);
+  result.left_out = left_out;
+  return result;
 }
 
 std::string SendReportText(const RecordFileSend& result) {
   std::string text = FormatText("ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに %llu 台中 %llu 台を送信しました。\n",
                                 static_cast<unsigned long long>(result.pcs),
                                 static_cast<unsigned long long>(result.sent));
+  if (result.left_out != 0) {
+    text += FormatText("最新の記録が古い %llu 台は送りませんでした (--since 日数, --all)。\n",
+                       static_cast<unsigned long long>(result.left_out));
+  }
   if (result.declined != 0) {
     text += FormatText("%llu 台はｻｰﾊﾞが求めませんでした (ｻｰﾊﾞに最近の情報があります)。\n",
                        static_cast<unsigned long long>(result.declined));

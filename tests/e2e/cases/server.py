@@ -165,17 +165,25 @@ def case_summary_ocs_brings_three_pcs_of_a_record_file_in(z):
                      .replace(b"2003.01.20 09:15:42", time))
     records = z.folder / "records.csv"
     records.write_bytes((FIXTURES / "header.csv").read_bytes() + b"".join(lines))
-    command = [str(ROOT / "build" / "native" / "zeltrand-summary"), "--ocs", URL, str(records)]
+    command = [str(ROOT / "build" / "native" / "zeltrand-summary"), "--ocs"]
+    # Records of 2003: older than the 90 days sent by default.
+    result = subprocess.run(command + [URL, str(records)], capture_output=True, timeout=120)
+    expect_equal((result.returncode, result.stdout.decode()),
+                 (0, "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 0 台中 0 台を送信しました。\n"
+                  "最新の記録が古い 3 台は送りませんでした (--since 日数, --all)。\n"),
+                 "the run without --all")
+    expect_equal(server("sql", "SELECT COUNT(*) FROM hardware"), [["0"]], "computers")
     sent = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 3 台を送信しました。"
     for run in ("first", "second", "exe's"):
         if run == "exe's":  # Zeltrand.exe /ocs: the same, told in a message box of its own
-            z._launch(["/ocs", URL, windows_path(records)], 1)
+            z._launch(["/ocs", "--all", URL, windows_path(records)], 1)
             z.dialog = "none"
             expect_equal(z.msgbox(timeout=60).text.strip(), sent, "the exe's message")
             z.answer("IDOK")
             expect_equal(z.wait_exit(timeout=20), 0, "exit code of Zeltrand.exe /ocs")
         else:
-            result = subprocess.run(command, capture_output=True, timeout=120)
+            result = subprocess.run(command + ["--all", URL, str(records)], capture_output=True,
+                                    timeout=120)
             expect_equal((result.returncode, result.stdout.decode()), (0, sent + "\n"),
                          "the %s run" % run)
         rows = server("sql", "SELECT h.NAME, a.TAG, h.LASTDATE FROM hardware h JOIN accountinfo a "

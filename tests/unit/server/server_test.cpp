@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/ocs_command.h"
 #include "platform/zlib_codec.h"
 #include "record/record_line.h"
 #include "server/ocs_client.h"
@@ -303,7 +304,8 @@ class StringSource : public summary::ByteSource {
   std::size_t at_ = 0;
 };
 
-TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
+// KAIKEI07 (twice, latest 2003.01.21), SOUMU01, JINJI01, KEIRI02.
+std::string FourPcs() {
   CollectedInfo second = WorkedExamplePc();
   second.item_values[9] = "SOUMU01";
   CollectedInfo third = second;
@@ -315,15 +317,19 @@ TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
     at.item_values[0] = std::string(time);
     return BuildRecordLine("", at, RecordForm::kFile) + "\n";
   };
-  StringSource source(
-      ReadRecordFixture("header.csv") + line(WorkedExamplePc(), "2003.01.20 09:15:42") +
-      line(second, "2003.01.20 09:15:43") + line(WorkedExamplePc(), "2003.01.21 09:00:00") +
-      line(third, "2003.01.20 09:15:44") + line(fourth, "2003.01.20 09:15:45"));
+  return ReadRecordFixture("header.csv") + line(WorkedExamplePc(), "2003.01.20 09:15:42") +
+         line(second, "2003.01.20 09:15:43") + line(WorkedExamplePc(), "2003.01.21 09:00:00") +
+         line(third, "2003.01.20 09:15:44") + line(fourth, "2003.01.20 09:15:45");
+}
+
+TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
+  StringSource source(FourPcs());
   FakeHttp http;
   http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("STOP")};
   posix::IconvConverter text;
-  const server::RecordFileSend result = server::SendRecordFile(
-      source, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate, INT64_MAX);
+  const server::RecordFileSend result =
+      server::SendRecordFile(source, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate,
+                             INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:43"));
   ASSERT_EQ(http.requests.size(), 4u);  // the third is refused: the fourth is not tried
   EXPECT_NE(ZlibInflate(http.requests[1].body)->find("2003-01-21"), std::string::npos);
   EXPECT_EQ(server::SendReportText(result),
@@ -331,6 +337,41 @@ TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsWhenNoServerAnswers) {
             "1 台はｻｰﾊﾞが求めませんでした (ｻｰﾊﾞに最近の情報があります)。\n送信できなかったPC:\n"
             "JINJI01: ｻｰﾊﾞに接続できません (err=12029)\n"
             "KEIRI02: 送信を中止しました (ｻｰﾊﾞが応答しません)\n");
+
+  StringSource again(FourPcs());
+  http.replies.clear();
+  for (int pc = 0; pc < 3; ++pc) {
+    http.replies.push_back(OcsReply("SEND"));
+    http.replies.push_back(OcsReply("NO_ACCOUNT_UPDATE"));
+  }
+  const server::RecordFileSend recent =
+      server::SendRecordFile(again, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate,
+                             INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:44"));
+  EXPECT_EQ(server::SendReportText(recent),
+            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 3 台を送信しました。\n"
+            "最新の記録が古い 1 台は送りませんでした (--since 日数, --all)。\n")
+      << "SOUMU01's latest is older than asked for";
+}
+
+TEST(OcsOptions, TakeSinceDaysOrAllBeforeTheUrl) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::optional<std::size_t> taken;
+    int since_days;
+  };
+  for (const Row& row : std::vector<Row>{
+           {{"http://x", "f.csv"}, 0, 90},
+           {{"--all", "http://x"}, 1, 0},
+           {{"--since", "7", "http://x"}, 2, 7},
+           {{"--since", "0", "http://x"}, std::nullopt, 90},
+           {{"--since", "36501", "http://x"}, std::nullopt, 90},
+           {{"--since", "7x"}, std::nullopt, 90},
+           {{"--since"}, std::nullopt, 90},
+       }) {
+    OcsOptions options;
+    EXPECT_EQ(ParseOcsOptions(row.arguments, options), row.taken) << row.arguments[0];
+    EXPECT_EQ(options.since_days, row.since_days) << row.arguments[0];
+  }
 }
 
 }  // namespace
