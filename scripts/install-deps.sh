@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages="cmake ninja-build g++ make googletest libgtest-dev libgmock-dev clang-format
   libcurl4-openssl-dev zlib1g-dev
   clang libclang-rt-14-dev clang-tidy cppcheck gcovr
-  python3 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  python3 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils locales-all fonts-ipafont-gothic imagemagick"
 if [ -f scripts/e2e-deps.txt ]; then
   packages="$packages $(grep -v '^#' scripts/e2e-deps.txt | tr '\n' ' ')"

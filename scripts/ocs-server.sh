@@ -90,6 +90,17 @@ start_web() {
   # The REST interface's configuration comes with placeholders unfilled.
   $sudo a2disconf -q ocsinventory-restapi >/dev/null 2>&1 || true
   $sudo mkdir -p /var/log/ocsinventory-server
+  # Debian's configuration trusts 127.0.0.1, and a trusted address skips the
+  # server's checks (an inventory without a PROLOG among them): the PCs here
+  # come from loopback, so nothing is trusted. The program's name goes into
+  # the list of agents the server answers a PROLOG for, as the README says.
+  conf=/etc/apache2/conf-available/ocsinventory-server.conf
+  if grep -q '^ *PerlAddVar OCS_OPT_TRUSTED_IP 127.0.0.1' "$conf"; then
+    $sudo sed -i 's/^\( *\)PerlAddVar OCS_OPT_TRUSTED_IP 127.0.0.1/\1#PerlAddVar OCS_OPT_TRUSTED_IP 127.0.0.1/' "$conf"
+    if port_open 80; then $sudo apache2ctl stop || true; wait_for 80 closed; fi
+  fi
+  agents=/etc/ocsinventory/extra_useragents
+  grep -qx 'Zeltrand_WINDOWS_v0.90' "$agents" || echo 'Zeltrand_WINDOWS_v0.90' | $sudo tee -a "$agents" >/dev/null
   port_open 80 || $sudo apache2ctl start
   wait_for 80 open
 }
@@ -113,9 +124,12 @@ case $action in
   sql) sql "$2" ;;
   # The computers and what an inventory of Zeltrand's fills in for them.
   reset)
-    for t in hardware accountinfo software drives networks printers cpus; do
+    for t in hardware accountinfo software drives networks printers cpus bios prolog_conntrack; do
       sql "DELETE FROM $t"
     done
+    # The server's settings as Debian's configuration has them.
+    sql "UPDATE config SET IVALUE=0 WHERE NAME='FREQUENCY';
+      DELETE FROM config WHERE NAME='INVENTORY_SESSION_ONLY'"
     ;;
   *) echo "usage: $0 start|stop|restart|sql QUERY|reset" >&2; exit 2 ;;
 esac

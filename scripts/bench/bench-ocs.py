@@ -59,7 +59,8 @@ def catch_documents(records, folder):
     httpd = http.server.HTTPServer(("127.0.0.1", 0), Catcher)
     threading.Thread(target=httpd.serve_forever, daemon=True).start()
     url = "http://127.0.0.1:%d/ocsinventory" % httpd.server_address[1]
-    subprocess.run([str(SUMMARY), "--ocs", url, str(records)], check=True, capture_output=True)
+    subprocess.run([str(SUMMARY), "--ocs", "--all", url, str(records)], check=True,
+                   capture_output=True)
     httpd.shutdown()
     for i, document in enumerate(caught):
         (folder / ("%04d.xml" % i)).write_bytes(document)
@@ -104,7 +105,7 @@ def main():
         if catch_documents(records, documents) != args.pcs:
             sys.exit("zeltrand-summary did not post one document a PC")
         tools = {
-            "zeltrand-summary --ocs": [str(SUMMARY), "--ocs", URL, str(records)],
+            "zeltrand-summary --ocs": [str(SUMMARY), "--ocs", "--all", URL, str(records)],
             "fusioninventory-injector": ["fusioninventory-injector", "-d", str(documents),
                                          "-u", URL],
         }

@@ -12,6 +12,11 @@ namespace zeltrand {
 // one is not read further.
 inline constexpr std::size_t kHttpReplyLimit = std::size_t{64} << 10;
 
+// The name the program gives itself in its requests. An inventory server
+// reads "<name>_v<version>" and files a PC as a Windows one by the word
+// WINDOWS in it (in capitals); the word "local" means something else there.
+inline constexpr char kHttpUserAgent[] = "Zeltrand_WINDOWS_v0.90";
+
 struct HttpReply {
   int error = 0;  // the system's error number when no answer came; then nothing else is set
   int status = 0;

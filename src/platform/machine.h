@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zeltrand {
 
@@ -58,6 +59,15 @@ struct FreeResources {
 
 using Ipv4Address = std::array<std::uint8_t, 4>;  // in network order
 
+// What an inventory server keeps of a PC beyond the record's fields.
+struct InventoryFacts {
+  unsigned processors = 0;       // logical processors
+  std::string architecture;      // the system's own word: "AMD64", "x86", "ARM64"
+  std::string workgroup;         // the domain or workgroup the PC is in
+  std::string user_domain;       // the signed-in user's domain (the PC's name for a local one)
+  std::uint64_t swap_bytes = 0;  // what the page files add to memory
+};
+
 class Machine {
  public:
   virtual ~Machine() = default;
@@ -95,6 +105,11 @@ class Machine {
   virtual std::optional<std::string> HostName() = 0;
   // The first IPv4 address of the host's address list.
   virtual std::optional<Ipv4Address> HostAddress(std::string_view host) = 0;
+
+  // The firmware's SMBIOS table with the system's 8-byte header before it,
+  // as GetSystemFirmwareTable('RSMB') gives it; empty when there is none.
+  virtual std::vector<std::uint8_t> SmbiosTable() = 0;
+  virtual InventoryFacts ReadInventoryFacts() = 0;
 };
 
 }  // namespace zeltrand

@@ -1,7 +1,9 @@
 #include "server/ocs_inventory.h"
 
+#include <algorithm>
 #include <array>
 
+#include "core/cp932.h"
 #include "summary/inventory.h"
 #include "summary/summary_page.h"
 
@@ -22,8 +24,14 @@ constexpr std::string_view kDeviceIdTime = "-2003-01-17-00-00-00";
 // sent replaces the server's whole; one not sent (no printer) leaves the
 // server's rows as they are.
 constexpr std::string_view kChecksum = "274945";  // 1 + 512 + 4096 + 8192 + 262144
+// The same with the firmware's (2), when the PC read its SMBIOS table.
+constexpr std::string_view kChecksumWithBios = "274947";
 
 constexpr std::string_view kNoPrinter = "未設定";
+
+// The longest text of the running PC's own that goes (the server's columns
+// hold 255).
+constexpr std::size_t kLiveTextLimit = 255;
 
 std::string_view Column(std::span<const std::string> columns, std::size_t i) {
   return i < columns.size() ? std::string_view(columns[i]) : std::string_view();
@@ -121,6 +129,67 @@ void AppendEscaped(std::string& xml, std::string_view utf8) {
   xml += summary::EscapeHtml(text);  // XML's own five, as HTML has them
 }
 
+// The names the record's version table gives, as Windows calls itself: the
+// server's console counts a computer as Windows by the word in its name.
+struct OsNameRow {
+  std::string_view short_name;
+  std::string_view name;
+};
+constexpr OsNameRow kOsNames[] = {
+    {"Win3.1", "Microsoft Windows 3.1"},
+    {"Win95", "Microsoft Windows 95"},
+    {"Win95OSR2", "Microsoft Windows 95 OSR2"},
+    {"Win98", "Microsoft Windows 98"},
+    {"Win98SE", "Microsoft Windows 98 Second Edition"},
+    {"WinMe", "Microsoft Windows Millennium Edition"},
+    {"WinNT", "Microsoft Windows NT"},
+    {"Win2000", "Microsoft Windows 2000"},
+    {"WinXP", "Microsoft Windows XP"},
+    {"WinVista", "Microsoft Windows Vista"},
+    {"Win7", "Microsoft Windows 7"},
+    {"Win8", "Microsoft Windows 8"},
+    {"Win8.1", "Microsoft Windows 8.1"},
+    {"Win10", "Microsoft Windows 10"},
+    {"Win11", "Microsoft Windows 11"},
+    {"WinSrv2008", "Microsoft Windows Server 2008"},
+    {"WinSrv2008R2", "Microsoft Windows Server 2008 R2"},
+    {"WinSrv2012", "Microsoft Windows Server 2012"},
+    {"WinSrv2012R2", "Microsoft Windows Server 2012 R2"},
+    {"WinSrv2016", "Microsoft Windows Server 2016"},
+    {"WinSrv2019", "Microsoft Windows Server 2019"},
+    {"WinSrv2022", "Microsoft Windows Server 2022"},
+    {"WinSrv2025", "Microsoft Windows Server 2025"},
+};
+
+// The name of the PC's Windows: the registry's product name where the PC
+// read it ("Windows 10 Pro", which Windows 11 still says too), else the
+// version table's name; a name the table does not know ("WinNT??") is
+// Windows all the same.
+std::string OsName(std::string_view short_name, std::string_view product_name) {
+  constexpr std::string_view kMicrosoft = "Microsoft ";
+  if (!product_name.empty()) {
+    std::string name(product_name);
+    if (short_name == "Win11" && name.starts_with("Windows 10")) name[9] = '1';
+    return name.starts_with(kMicrosoft) ? name : std::string(kMicrosoft) + name;
+  }
+  for (const OsNameRow& row : kOsNames) {
+    if (row.short_name == short_name) return std::string(row.name);
+  }
+  return "Microsoft Windows";
+}
+
+// "10.0 19045" → "10.0.19045", as Windows writes its version; the 95
+// family's "4.10.2222 A" stays as it is.
+std::string OsVersion(std::string_view text) {
+  text = Trim(text);
+  const std::size_t blank = text.find(' ');
+  if (blank == text.npos) return std::string(text);
+  const std::string_view version = text.substr(0, blank);
+  const std::string_view build = Trim(text.substr(blank + 1));
+  if (std::ranges::count(version, '.') != 1 || !IsNumber(build)) return std::string(text);
+  return std::string(version) + "." + std::string(build);
+}
+
 class Document {
  public:
   explicit Document(TextConverter& text) : text_(text) {}
@@ -141,7 +210,7 @@ class Document {
   std::string xml_;
 };
 
-void AddHardware(Document& doc, std::span<const std::string> columns) {
+void AddHardware(Document& doc, std::span<const std::string> columns, const LiveFacts* live) {
   doc.Open("HARDWARE");
   doc.Text("NAME", Column(columns, kComputer));
   doc.Text("USERID", Column(columns, kUser));
@@ -150,8 +219,8 @@ void AddHardware(Document& doc, std::span<const std::string> columns) {
   const std::vector<std::string_view> windows = Parts(Column(columns, kWindows));
   const std::string_view head = windows[0];
   const std::size_t blank = head.find(' ');
-  doc.Text("OSNAME", head.substr(0, blank));
-  if (blank != head.npos) doc.Text("OSVERSION", Trim(head.substr(blank + 1)));
+  doc.Text("OSNAME", OsName(head.substr(0, blank), live ? live->product_name : ""));
+  if (blank != head.npos) doc.Text("OSVERSION", OsVersion(head.substr(blank + 1)));
   if (windows.size() >= 3) {
     doc.Text("OSCOMMENTS", Trim(windows[windows.size() - 2]));
     doc.Text("WINPRODID", Trim(windows.back()));
@@ -171,7 +240,17 @@ void AddHardware(Document& doc, std::span<const std::string> columns) {
   doc.Text("MEMORY", FreeAndTotal(Column(columns, kMemory), "MBytes")[1]);
   doc.Text("IPADDR", IpAddress(columns));
   doc.Text("LASTDATE", InventoryTime(Column(columns, kTime)));
-  doc.Text("CHECKSUM", kChecksum);
+  if (live) {
+    const InventoryFacts& pc = live->machine;
+    doc.Text("WORKGROUP", cp932::Cut(pc.workgroup, kLiveTextLimit));
+    doc.Text("USERDOMAIN", cp932::Cut(pc.user_domain, kLiveTextLimit));
+    doc.Text("PROCESSORN", pc.processors ? std::to_string(pc.processors) : "");
+    doc.Text("SWAP", std::to_string(pc.swap_bytes >> 20));
+    doc.Text("ARCH", pc.architecture);
+    doc.Text("UUID", live->firmware.uuid);
+  }
+  const bool bios = live && live->firmware != SmbiosFacts{};
+  doc.Text("CHECKSUM", bios ? kChecksumWithBios : kChecksum);
   doc.Close("HARDWARE");
   if (cpu.size() >= 4) {
     doc.Open("CPUS");
@@ -180,6 +259,24 @@ void AddHardware(Document& doc, std::span<const std::string> columns) {
     doc.Text("SPEED", mhz);
     doc.Close("CPUS");
   }
+}
+
+// Nothing when the firmware told nothing: the server keeps what it had.
+void AddBios(Document& doc, const SmbiosFacts& bios) {
+  if (bios == SmbiosFacts{}) return;
+  doc.Open("BIOS");
+  doc.Text("SMANUFACTURER", bios.system_maker);
+  doc.Text("SMODEL", bios.system_model);
+  doc.Text("SSN", bios.system_serial);
+  doc.Text("TYPE", bios.chassis);
+  doc.Text("BMANUFACTURER", bios.bios_maker);
+  doc.Text("BVERSION", bios.bios_version);
+  doc.Text("BDATE", bios.bios_date);
+  doc.Text("ASSETTAG", bios.asset_tag);
+  doc.Text("MMANUFACTURER", bios.board_maker);
+  doc.Text("MMODEL", bios.board_model);
+  doc.Text("MSN", bios.board_serial);
+  doc.Close("BIOS");
 }
 
 void AddDevices(Document& doc, std::span<const std::string> columns) {
@@ -238,14 +335,16 @@ std::optional<std::string> DeviceId(std::span<const std::string> columns, TextCo
   return id + std::string(kDeviceIdTime);
 }
 
-std::optional<std::string> InventoryXml(std::span<const std::string> columns, TextConverter& text) {
+std::optional<std::string> InventoryXml(std::span<const std::string> columns, TextConverter& text,
+                                        const LiveFacts* live) {
   const std::optional<std::string> id = DeviceId(columns, text);
   if (!id) return std::nullopt;
   Document doc(text);
   doc.xml() = R"(<?xml version="1.0" encoding="UTF-8"?>)";
   doc.Open("REQUEST");
   doc.Open("CONTENT");
-  AddHardware(doc, columns);
+  AddHardware(doc, columns, live);
+  if (live) AddBios(doc, live->firmware);
   AddDevices(doc, columns);
   if (!Column(columns, kPcName).empty()) {
     doc.Open("ACCOUNTINFO");

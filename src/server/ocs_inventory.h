@@ -4,8 +4,8 @@
 // becomes (line breaks added here; the document has none):
 //
 //   <?xml version="1.0" encoding="UTF-8"?><REQUEST><CONTENT>
-//   <HARDWARE><NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Win98SE</OSNAME>
-//   <OSVERSION>4.10.2222 A</OSVERSION><PROCESSORT>Pentium-III</PROCESSORT>
+//   <HARDWARE><NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Microsoft Windows 98 Second
+//   Edition</OSNAME> <OSVERSION>4.10.2222 A</OSVERSION><PROCESSORT>Pentium-III</PROCESSORT>
 //   <PROCESSORS>800</PROCESSORS><MEMORY>128</MEMORY><IPADDR>192.168.1.57</IPADDR>
 //   <LASTDATE>2003-01-20 09:15:42</LASTDATE><CHECKSUM>274945</CHECKSUM></HARDWARE>
 //   <CPUS><MANUFACTURER>Intel</MANUFACTURER><TYPE>Pentium-III</TYPE><SPEED>800</SPEED></CPUS>
@@ -30,7 +30,9 @@
 #include <vector>
 
 #include "core/item_values.h"
+#include "platform/machine.h"
 #include "platform/text_converter.h"
+#include "server/smbios.h"
 
 namespace zeltrand::server {
 
@@ -49,7 +51,17 @@ std::optional<std::string> DeviceId(std::span<const std::string> columns, TextCo
 // Why a record without a computer name cannot go.
 inline constexpr std::string_view kNoComputerName = "ｺﾝﾋﾟｭｰﾀ名がありません";
 
+// What the running PC tells beyond its record, sent with the inventory
+// after 記録 (a record file's PCs have only their records): Windows' own
+// product name and the firmware's facts, as a BIOS section and the UUID.
+struct LiveFacts {
+  std::string product_name;  // "Windows 10 Pro"; "" when unread
+  SmbiosFacts firmware;
+  InventoryFacts machine;
+};
+
 // The inventory document; nothing when the record names no computer.
-std::optional<std::string> InventoryXml(std::span<const std::string> columns, TextConverter& text);
+std::optional<std::string> InventoryXml(std::span<const std::string> columns, TextConverter& text,
+                                        const LiveFacts* live = nullptr);
 
 }  // namespace zeltrand::server

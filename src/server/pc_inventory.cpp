@@ -1,10 +1,14 @@
 #include "server/pc_inventory.h"
 
+#include "core/cp932.h"
 #include "core/log_file.h"
 #include "platform/machine.h"
+#include "platform/registry.h"
+#include "platform/zlib_codec.h"
 #include "record/pending_records.h"
 #include "server/ocs_client.h"
 #include "server/ocs_inventory.h"
+#include "server/ocs_prolog.h"
 
 namespace zeltrand::server {
 
@@ -13,14 +17,31 @@ namespace {
 constexpr std::string_view kNotSent = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!";
 constexpr std::string_view kKept = "\nこの情報は保存しておき、次回の記録時に送信します。";
 constexpr std::string_view kNotKept = "\nこの情報は保存もできませんでした。";
+// The server's PROLOG said STOP: it has a recent inventory of the PC.
+constexpr std::string_view kDeclined = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞは今回の情報を求めませんでした。";
 
-std::string Post(Services& services, const std::string& url, std::string_view xml) {
-  return PostInventory(services.http, url, xml, StoredZlib, nullptr).problem;
+// Windows' own name for itself, and the firmware's facts.
+LiveFacts ReadLiveFacts(Services& services) {
+  constexpr std::string_view kNtKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+  constexpr std::size_t kLimit = 255;
+  LiveFacts live;
+  if (const auto key = services.registry.Open(RegRoot::kLocalMachine, kNtKey)) {
+    live.product_name = cp932::Cut(key->Query("ProductName", kLimit + 1).Text(), kLimit);
+  }
+  live.firmware = ParseSmbios(services.machine.SmbiosTable());
+  live.machine = services.machine.ReadInventoryFacts();
+  return live;
+}
+
+Offer Post(Services& services, const std::string& url, std::string_view xml) {
+  return OfferInventory(services.http, url, xml, ZlibCompress, ZlibInflate);
 }
 
 // The kept inventory, then this one; the first failure ends the attempt
-// (the server is away for both). Empty when both went.
-std::string Deliver(Services& services, const std::string& url, const std::string& xml) {
+// (the server is away for both). A kept inventory of the same computer is
+// not sent: this newer one replaces it there anyway, and the server, asked
+// first, may take only one of the two.
+Offer Deliver(Services& services, const std::string& url, const std::string& xml) {
   PendingRecords pending(services.files, kPendingInventoryFile);
   std::string kept = pending.For(url);
   if (!kept.empty()) {
@@ -28,10 +49,13 @@ std::string Deliver(Services& services, const std::string& url, const std::strin
     // One is kept for a server; should two runs at once have kept one each,
     // the later is the newer.
     kept.erase(0, kept.find_last_of('\n') + 1);
-    if (std::string problem = Post(services, url, kept); !problem.empty()) return problem;
-    pending.Drop(url);
+    if (PrologXml(kept) != PrologXml(xml)) {
+      if (Offer offer = Post(services, url, kept); !offer.delivery.problem.empty()) return offer;
+    }
   }
-  return Post(services, url, xml);
+  Offer offer = Post(services, url, xml);
+  if (offer.delivery.problem.empty()) pending.Drop(url);
+  return offer;
 }
 
 }  // namespace
@@ -41,10 +65,15 @@ void SendRecordToServer(AppState& state, Services& services, DialogWindow& windo
   if (url.empty()) return;
   const std::vector<std::string> columns =
       RecordColumns(window.GetItemText(ctl::kPcNameEdit), state.collected);
-  const std::optional<std::string> xml = InventoryXml(columns, services.text);
-  std::string problem = xml ? Deliver(services, url, *xml) : std::string(kNoComputerName);
+  const LiveFacts live = ReadLiveFacts(services);
+  const std::optional<std::string> xml = InventoryXml(columns, services.text, &live);
+  const Offer offer = xml ? Deliver(services, url, *xml) : Offer{{std::string(kNoComputerName)}};
+  const std::string& problem = offer.delivery.problem;
   if (problem.empty()) {
     state.exit_code &= ~exit_code::kInventoryPending;
+    if (offer.declined && silent) {
+      AppendLogLine(services.files, services.machine.Now(), std::string(kDeclined) + "\n" + url);
+    }
     return;
   }
   state.exit_code |= exit_code::kInventoryPending;

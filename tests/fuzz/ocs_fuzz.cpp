@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/posix/iconv_converter.h"
-#include "platform/posix/zlib_codec.h"
+#include "platform/zlib_codec.h"
 #include "server/ocs_client.h"
 #include "server/ocs_inventory.h"
 #include "summary/record_reader.h"
@@ -83,6 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto xml = server::InventoryXml(record->columns, converter)) CheckDocument(*xml);
   }
   server::ReplyResponse(bytes);
-  server::CheckReply({0, 200, "application/x-compressed", bytes}, posix::ZlibInflate);
+  server::CheckReply({0, 200, "application/x-compressed", bytes}, ZlibInflate);
   return 0;
 }

@@ -35,6 +35,8 @@ class FakeMachine : public Machine {
   std::optional<std::string> host_name = "pc01";
   std::map<std::string, Ipv4Address> hosts{{"pc01", {192, 168, 0, 5}}};
   std::vector<std::string> lookups;  // the host names looked up, in order
+  std::vector<std::uint8_t> smbios;
+  InventoryFacts inventory_facts{4, "AMD64", "WORKGROUP", "PC01", 1u << 30};
 
   LocalTime Now() override { return now; }
   std::uint32_t TickCount() override { return tick_count; }
@@ -72,6 +74,8 @@ class FakeMachine : public Machine {
     if (it == hosts.end()) return std::nullopt;
     return it->second;
   }
+  std::vector<std::uint8_t> SmbiosTable() override { return smbios; }
+  InventoryFacts ReadInventoryFacts() override { return inventory_facts; }
 };
 
 // The counter and the timer stand still except while sleeping.

@@ -37,7 +37,7 @@ HttpReply CurlHttp::Post(const std::string& url, std::string_view content_type,
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Zeltrand/0.90");
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, kHttpUserAgent);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   // One deadline for the whole request: a server that sends a byte now and
   // then holds it no longer than one that sends nothing.

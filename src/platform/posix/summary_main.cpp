@@ -6,6 +6,9 @@
 // and 64 for wrong arguments.
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/ocs_command.h"
 #include "app/summary_command.h"
@@ -13,7 +16,7 @@
 #include "platform/posix/curl_http.h"
 #include "platform/posix/file_summary_io.h"
 #include "platform/posix/iconv_converter.h"
-#include "platform/posix/zlib_codec.h"
+#include "platform/zlib_codec.h"
 
 namespace {
 
@@ -21,27 +24,31 @@ using namespace zeltrand;
 
 constexpr const char* kUsage =
     "usage: zeltrand-summary RECORD_FILE [HTML_FILE]\n"
-    "       zeltrand-summary --ocs URL RECORD_FILE\n"
+    "       zeltrand-summary --ocs [--since DAYS | --all] URL RECORD_FILE\n"
     "       zeltrand-summary --help | --version\n"
     "\n"
     "Writes the summary page of a Zeltrand record file to HTML_FILE (replaced\n"
     "whole), or to standard output; with --ocs, sends each PC's latest record\n"
-    "to the inventory server at URL. Exit codes: 0 done, 1 some PCs not sent,\n"
+    "to the inventory server at URL: the PCs seen in the last DAYS days (90),\n"
+    "or all. Exit codes: 0 done, 1 some PCs not sent,\n"
     "2 the record file cannot be read, 3 the page cannot be written, 64 usage.\n";
 
-// zeltrand-summary --ocs URL RECORD_FILE (app/ocs_command.h): the report
+// zeltrand-summary --ocs [--since DAYS | --all] URL RECORD_FILE (app/ocs_command.h): the report
 // on standard output; exit codes 0 all sent, 1 some not, 2 the record file
 // cannot be read.
 int SendToServer(int argc, char** argv) {
-  if (argc != 4) {
+  const std::vector<std::string> arguments(argv + 2, argv + argc);
+  OcsOptions options;
+  const std::optional<std::size_t> taken = ParseOcsOptions(arguments, options);
+  if (!taken || arguments.size() != *taken + 2) {
     std::fputs(kUsage, stderr);
     return 64;
   }
   posix::IconvConverter converter;
-  posix::FileSummaryIo io(argv[3], nullptr, converter);
+  posix::FileSummaryIo io(arguments[*taken + 1].c_str(), nullptr, converter);
   posix::CurlHttp http;
-  return RunOcsCommand(io, nullptr, argv[2], http, converter, posix::ZlibCompress,
-                       posix::ZlibInflate, [&](std::string_view report, bool) {
+  return RunOcsCommand(io, nullptr, arguments[*taken], options, http, converter, ZlibCompress,
+                       ZlibInflate, [&](std::string_view report, bool) {
                          std::fputs(converter.Utf8FromCp932(report).c_str(), stdout);
                        });
 }

@@ -66,7 +66,8 @@ struct ProxySetting {
 };
 
 ProxySetting OpenSession(const WinHttp& api) {
-  const wchar_t* agent = L"Zeltrand/0.90";
+  const std::wstring user_agent = Widen(kHttpUserAgent);
+  const wchar_t* agent = user_agent.c_str();
   if (HINTERNET s = api.open(agent, kAutomaticProxy, nullptr, nullptr, 0)) return {s, {}, false};
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie{};
   if (api.ie_proxy == nullptr || !api.ie_proxy(&ie)) {

@@ -182,4 +182,96 @@ std::optional<Ipv4Address> Win32Machine::HostAddress(std::string_view host) {
   return address;
 }
 
+// Looked up rather than imported: the call came with Vista x64 and XP SP2's
+// server editions. A table grows when the firmware is updated, so the size
+// is asked for again until it holds still.
+std::vector<std::uint8_t> Win32Machine::SmbiosTable() {
+  using GetFirmwareTableFn = UINT(WINAPI*)(DWORD, DWORD, PVOID, DWORD);
+  const auto get =
+      Entry<GetFirmwareTableFn>(GetModuleHandleW(L"kernel32.dll"), "GetSystemFirmwareTable");
+  constexpr DWORD kRsmb = 'R' << 24 | 'S' << 16 | 'M' << 8 | 'B';
+  constexpr UINT kLimit = 1 << 20;  // real tables are a few KiB
+  std::vector<std::uint8_t> table;
+  for (int attempt = 0; get != nullptr && attempt < 3; ++attempt) {
+    const UINT size = get(kRsmb, 0, table.data(), static_cast<DWORD>(table.size()));
+    if (size == 0 || size > kLimit) return {};
+    if (size <= table.size()) {
+      table.resize(size);
+      return table;
+    }
+    table.resize(size);
+  }
+  return {};
+}
+
+namespace {
+
+std::string ArchitectureName(WORD architecture) {
+  switch (architecture) {
+    case PROCESSOR_ARCHITECTURE_AMD64:
+      return "AMD64";
+    case PROCESSOR_ARCHITECTURE_INTEL:
+      return "x86";
+    case PROCESSOR_ARCHITECTURE_ARM64:
+      return "ARM64";
+    case PROCESSOR_ARCHITECTURE_ARM:
+      return "ARM";
+    case PROCESSOR_ARCHITECTURE_IA64:
+      return "IA64";
+    default:
+      return {};
+  }
+}
+
+// The NetBIOS name of the domain or workgroup, from netapi32 (loaded from
+// the system folder: it is not one of the DLLs Windows always takes there).
+std::string JoinedName() {
+  using JoinFn = DWORD(WINAPI*)(LPCWSTR, LPWSTR*, int*);
+  using FreeFn = DWORD(WINAPI*)(LPVOID);
+  const SystemLibrary netapi(L"netapi32.dll");
+  const auto join = netapi.Find<JoinFn>("NetGetJoinInformation");
+  const auto release = netapi.Find<FreeFn>("NetApiBufferFree");
+  if (join == nullptr || release == nullptr) return {};
+  LPWSTR name = nullptr;
+  int status = 0;
+  if (join(nullptr, &name, &status) != 0 || name == nullptr) return {};
+  std::string text = Narrow(name);
+  release(name);
+  return text;
+}
+
+// An environment value set at logon; "" when unset.
+std::string Environment(const wchar_t* name) {
+  std::wstring value(64, L'\0');
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const DWORD size =
+        GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    if (size == 0 || size > 32767) return {};
+    if (size < value.size()) {
+      value.resize(size);
+      return Narrow(value);
+    }
+    value.resize(size);
+  }
+  return {};
+}
+
+}  // namespace
+
+InventoryFacts Win32Machine::ReadInventoryFacts() {
+  InventoryFacts facts;
+  SYSTEM_INFO info{};
+  GetNativeSystemInfo(&info);
+  facts.processors = info.dwNumberOfProcessors;
+  facts.architecture = ArchitectureName(info.wProcessorArchitecture);
+  facts.workgroup = JoinedName();
+  facts.user_domain = Environment(L"USERDOMAIN");
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  if (GlobalMemoryStatusEx(&status) && status.ullTotalPageFile > status.ullTotalPhys) {
+    facts.swap_bytes = status.ullTotalPageFile - status.ullTotalPhys;
+  }
+  return facts;
+}
+
 }  // namespace zeltrand::win32

@@ -23,6 +23,8 @@ class Win32Machine final : public Machine {
   std::optional<std::string> ComputerName() override;
   std::optional<std::string> HostName() override;
   std::optional<Ipv4Address> HostAddress(std::string_view host) override;
+  std::vector<std::uint8_t> SmbiosTable() override;
+  InventoryFacts ReadInventoryFacts() override;
 };
 
 }  // namespace zeltrand::win32

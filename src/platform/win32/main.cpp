@@ -15,6 +15,7 @@
 #include "platform/win32/summary_command.h"
 #include "platform/win32/system.h"
 #include "platform/win32/system_library.h"
+#include "platform/zlib_codec.h"
 
 namespace {
 
@@ -74,16 +75,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return RunSummaryCommand(io, &files, converter);
   }
   if (win32::IsOcsCommand(GetCommandLineW())) {  // no dialog either
-    const std::string url = win32::OcsUrl(GetCommandLineW());
-    if (url.empty()) {
-      win32::ShowOcsReport("Zeltrand.exe /ocs URL [取得情報記録ﾌｧｲﾙ]", false);
+    const std::vector<std::string> arguments = win32::OcsArguments(GetCommandLineW());
+    OcsOptions options;
+    const std::optional<std::size_t> taken = ParseOcsOptions(arguments, options);
+    if (!taken || *taken >= arguments.size() || arguments[*taken].empty()) {
+      win32::ShowOcsReport("Zeltrand.exe /ocs [--since 日数 | --all] URL [取得情報記録ﾌｧｲﾙ]",
+                           false);
       return 64;
     }
-    win32::Win32SummaryIo io(GetCommandLineW(), /*record_argument=*/2);
+    // The record file stays in the system's own text: a path code page 932
+    // cannot spell is opened all the same.
+    win32::Win32SummaryIo io(GetCommandLineW(), /*record_argument=*/2 + *taken);
     win32::Win32Files files;
     win32::Win32Http http;
     win32::Win32TextConverter text;
-    return RunOcsCommand(io, &files, url, http, text, nullptr, nullptr, win32::ShowOcsReport);
+    return RunOcsCommand(io, &files, arguments[*taken], options, http, text, ZlibCompress,
+                         ZlibInflate, win32::ShowOcsReport);
   }
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));

@@ -26,8 +26,14 @@ bool IsOcsCommand(const wchar_t* command_line) {
   return lstrcmpiW(Argument(command_line, 1).c_str(), L"/ocs") == 0;
 }
 
-std::string OcsUrl(const wchar_t* command_line) {
-  return Narrow(Argument(command_line, 2));
+std::vector<std::string> OcsArguments(const wchar_t* command_line) {
+  int count = 0;
+  wchar_t** list = CommandLineToArgvW(command_line, &count);
+  if (list == nullptr) return {};
+  std::vector<std::string> arguments;
+  for (int i = 2; i < count; ++i) arguments.push_back(Narrow(list[i]));
+  LocalFree(list);
+  return arguments;
 }
 
 void ShowOcsReport(std::string_view report, bool all_sent) {

@@ -44,16 +44,37 @@ def last_record(z):
     return columns((z.app_dir / "Zeltrand.csv").read_bytes().splitlines()[-1])
 
 
+# Wine builds the firmware table from what Linux exposes of it (nothing on
+# some virtual machines): what the server holds is that or nothing.
+DMI = Path("/sys/class/dmi/id")
+BIOS_FILES = {"SMANUFACTURER": "sys_vendor", "SMODEL": "product_name", "SSN": "product_serial",
+              "BMANUFACTURER": "bios_vendor", "BVERSION": "bios_version", "BDATE": "bios_date",
+              "MMANUFACTURER": "board_vendor", "MMODEL": "board_name", "MSN": "board_serial"}
+
+
+def expect_firmware_of_this_machine(computer):
+    rows = server("sql", "SELECT %s FROM bios WHERE HARDWARE_ID = %s" %
+                  (", ".join(BIOS_FILES), computer))
+    for name, value in zip(BIOS_FILES, rows[0] if rows else []):
+        source = DMI / BIOS_FILES[name]
+        truth = source.read_text(errors="replace").strip() if source.is_file() else ""
+        expect(value in ("", "NULL") or value == truth, "%s %r, Linux says %r" % (name, value, truth))
+
+
 def expect_computer_of(record):
     """The one computer in the database holds what the record holds."""
-    rows = server("sql", "SELECT ID, NAME, USERID, OSNAME, MEMORY, PROCESSORS, LASTDATE FROM "
-                  "hardware")
+    rows = server("sql", "SELECT ID, NAME, USERID, MEMORY, PROCESSORS, LASTDATE, OSNAME, "
+                  "PROCESSORN, USERAGENT FROM hardware")
     expect_equal(len(rows), 1, "computers in ocsweb")
     cpu_mhz = re.search(r", [rc](\d+)MHz, ", record[4]).group(1)
-    expected = [record[10], record[9], record[3].split(" ")[0],
-                record[5].split("/")[1][:-len("MBytes")], cpu_mhz,
+    expected = [record[10], record[9], record[5].split("/")[1][:-len("MBytes")], cpu_mhz,
                 record[1].replace(".", "-")]
-    expect_equal(rows[0][1:], expected, "the hardware row")
+    expect_equal(rows[0][1:6], expected, "the hardware row")
+    # What the console's views test: Windows by its name, processors counted.
+    expect("windows" in rows[0][6].lower(), "OSNAME %r names Windows" % rows[0][6])
+    expect(int(rows[0][7]) >= 1, "PROCESSORN %s" % rows[0][7])
+    expect("WINDOWS" in rows[0][8], "USERAGENT %r says WINDOWS" % rows[0][8])
+    expect_firmware_of_this_machine(rows[0][0])
     programs = server("sql", "SELECT n.NAME FROM software s JOIN software_name n "
                       "ON n.ID = s.NAME_ID WHERE s.HARDWARE_ID = %s" % rows[0][0])
     expect_equal(sorted(p[0] for p in programs), sorted(p for p in record[20:] if p),
@@ -81,6 +102,28 @@ def case_server_gets_the_pc_from_an_automatic_run_and_the_next_run_updates_it(z)
     expect(not local_file(z, "pending-inventory.txt").exists(), "an inventory was kept")
 
 
+def case_server_asked_first_takes_inventories_after_a_prolog_and_none_within_its_frequency(z):
+    server("start")
+    server("reset")
+    # Inventories only after a PROLOG (127.0.0.1 is not trusted, so this holds).
+    server("sql", "INSERT INTO config (NAME, IVALUE) VALUES ('INVENTORY_SESSION_ONLY', 1)")
+    z.place("Zeltrand.ini", INI)
+    expect_equal(run_automatically(z), 0, "exit code with inventory sessions only")
+    expect_equal(len(server("sql", "SELECT ID FROM hardware")), 1, "computers")
+    # FREQUENCY 1: today's inventory does until tomorrow.
+    server("sql", "UPDATE config SET IVALUE=1 WHERE NAME='FREQUENCY'; "
+           "UPDATE hardware SET USERID='untouched'")
+    log = local_file(z, "Zeltrand.log")
+    logged = log.read_bytes() if log.exists() else b""
+    expect_equal(run_automatically(z), 0, "exit code when the server wants no inventory")
+    expect_equal(server("sql", "SELECT USERID FROM hardware"), [["untouched"]], "the computer")
+    kept = local_file(z, "pending-inventory.txt")
+    expect(not kept.exists() or kept.read_bytes() == b"", "an inventory was kept")
+    new_log = log.read_bytes()[len(logged):].decode("cp932")
+    expect(re.fullmatch(r"\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞは今回の情報を求めませんでした。 "
+                        + re.escape(URL) + r"\r\n", new_log), "the log line: %r" % new_log)
+
+
 def case_server_away_keeps_the_inventory_with_exit_code_8_until_the_next_run(z):
     server("start")
     server("reset")
@@ -104,7 +147,7 @@ def case_server_away_keeps_the_inventory_with_exit_code_8_until_the_next_run(z):
     before = access.read_bytes().count(b"POST /ocsinventory")
     expect_equal(run_automatically(z), 0, "exit code of the next run")
     expect_equal(access.read_bytes().count(b"POST /ocsinventory") - before, 2,
-                 "inventories posted: the kept one, then the new one")
+                 "requests: the PROLOG and the new inventory (the kept one is the same computer's)")
     expect_equal(local_file(z, "pending-inventory.txt").read_bytes(), b"", "kept inventories")
     expect_computer_of(last_record(z))
 
@@ -122,17 +165,25 @@ def case_summary_ocs_brings_three_pcs_of_a_record_file_in(z):
                      .replace(b"2003.01.20 09:15:42", time))
     records = z.folder / "records.csv"
     records.write_bytes((FIXTURES / "header.csv").read_bytes() + b"".join(lines))
-    command = [str(ROOT / "build" / "native" / "zeltrand-summary"), "--ocs", URL, str(records)]
+    command = [str(ROOT / "build" / "native" / "zeltrand-summary"), "--ocs"]
+    # Records of 2003: older than the 90 days sent by default.
+    result = subprocess.run(command + [URL, str(records)], capture_output=True, timeout=120)
+    expect_equal((result.returncode, result.stdout.decode()),
+                 (0, "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 0 台中 0 台を送信しました。\n"
+                  "最新の記録が古い 3 台は送りませんでした (--since 日数, --all)。\n"),
+                 "the run without --all")
+    expect_equal(server("sql", "SELECT COUNT(*) FROM hardware"), [["0"]], "computers")
     sent = "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 3 台を送信しました。"
     for run in ("first", "second", "exe's"):
         if run == "exe's":  # Zeltrand.exe /ocs: the same, told in a message box of its own
-            z._launch(["/ocs", URL, windows_path(records)], 1)
+            z._launch(["/ocs", "--all", URL, windows_path(records)], 1)
             z.dialog = "none"
             expect_equal(z.msgbox(timeout=60).text.strip(), sent, "the exe's message")
             z.answer("IDOK")
             expect_equal(z.wait_exit(timeout=20), 0, "exit code of Zeltrand.exe /ocs")
         else:
-            result = subprocess.run(command, capture_output=True, timeout=120)
+            result = subprocess.run(command + ["--all", URL, str(records)], capture_output=True,
+                                    timeout=120)
             expect_equal((result.returncode, result.stdout.decode()), (0, sent + "\n"),
                          "the %s run" % run)
         rows = server("sql", "SELECT h.NAME, a.TAG, h.LASTDATE FROM hardware h JOIN accountinfo a "

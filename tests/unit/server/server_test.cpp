@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/posix/zlib_codec.h"
+#include "app/ocs_command.h"
+#include "platform/zlib_codec.h"
 #include "record/record_line.h"
 #include "server/ocs_client.h"
 #include "server/ocs_inventory.h"
+#include "server/ocs_prolog.h"
 #include "server/pc_inventory.h"
 #include "server/record_file_send.h"
 #include "settings/settings_file.h"
@@ -25,7 +27,8 @@ std::string Xml(std::string_view pc_name, const CollectedInfo& info) {
 TEST(InventoryXml, HoldsTheWorkedExampleInTheServersPlaces) {
   EXPECT_EQ(Xml(kWorkedPcName, WorkedExamplePc()),
             R"(<?xml version="1.0" encoding="UTF-8"?><REQUEST><CONTENT><HARDWARE>)"
-            "<NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Win98SE</OSNAME>"
+            "<NAME>KAIKEI07</NAME><USERID>user01</USERID><OSNAME>Microsoft Windows 98 "
+            "Second Edition</OSNAME>"
             "<OSVERSION>4.10.2222 A</OSVERSION><PROCESSORT>Pentium-III</PROCESSORT>"
             "<PROCESSORS>800</PROCESSORS><MEMORY>128</MEMORY><IPADDR>192.168.1.57</IPADDR>"
             "<LASTDATE>2003-01-20 "
@@ -74,9 +77,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "<USERID>ab c</USERID>"},
         FieldCase{8, "髙橋①", "<USERID>\xE9\xAB\x99\xE6\xA9\x8B\xE2\x91\xA0</USERID>"},
         FieldCase{8, "a\x81", "<USERID>a\xEF\xBF\xBD</USERID>"},
-        FieldCase{2, "Win10 10.0 19045, 22H2, 00330-80000-00000-AA123",
-                  "<OSNAME>Win10</OSNAME><OSVERSION>10.0 19045</OSVERSION><OSCOMMENTS>22H2"
-                  "</OSCOMMENTS><WINPRODID>00330-80000-00000-AA123</WINPRODID>"},
+        FieldCase{
+            2, "Win10 10.0 19045, 22H2, 00330-80000-00000-AA123",
+            "<OSNAME>Microsoft Windows 10</OSNAME><OSVERSION>10.0.19045</OSVERSION><OSCOMMENTS>22H2"
+            "</OSCOMMENTS><WINPRODID>00330-80000-00000-AA123</WINPRODID>"},
+        FieldCase{2, "Win7 6.1 7601, , X",
+                  "<OSNAME>Microsoft Windows 7</OSNAME><OSVERSION>6.1.7601<"},
+        FieldCase{2, "Win11 10.0 22631, 23H2, X", "<OSNAME>Microsoft Windows 11</OSNAME>"},
+        FieldCase{2, "WinXP 5.1 2600, , X", "<OSNAME>Microsoft Windows XP</OSNAME>"},
+        FieldCase{2, "WinMe 4.90.3000  , , X", "<OSNAME>Microsoft Windows Millennium Edition<"},
+        FieldCase{2, "WinSrv2008R2 6.1 7601, , X", "<OSNAME>Microsoft Windows Server 2008 R2<"},
+        FieldCase{2, "WinSrv2022 10.0 20348, 21H2, X", "<OSNAME>Microsoft Windows Server 2022<"},
+        FieldCase{2, "WinNT?? 11.0 30000, , X", "<OSNAME>Microsoft Windows</OSNAME>"},
+        FieldCase{2, "Win?\?(3) , , X", "<OSNAME>Microsoft Windows</OSNAME>"},
         FieldCase{3, "AMD, Ryzen 5, 3600, r3593MHz, PSNなし",
                   "<PROCESSORT>Ryzen 5, 3600</PROCESSORT><PROCESSORS>3593</PROCESSORS>"},
         FieldCase{13, "Office Printer,  LPT1:",
@@ -85,6 +98,27 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{3, "計測中...", ""}, FieldCase{4, "", ""}, FieldCase{5, "?/?MByte", ""},
         FieldCase{12, "x--:--:--:--:--:--", ""}, FieldCase{12, "u5A:3F:09:C1:77:E2", ""},
         FieldCase{11, "", ""}));
+
+TEST(InventoryXml, AfterRecordingTellsWindowsOwnNameAndTheFirmware) {
+  CollectedInfo info = WorkedExamplePc();
+  info.item_values[2] = "Win11 10.0 22631, 23H2, X";
+  server::LiveFacts live{"Windows 10 Pro", {}, {2, "AMD64", "KEIRI", "CORP", 3u << 20}};
+  live.firmware.system_serial = "SN1";
+  live.firmware.uuid = "4C4C4544-0042";
+  posix::IconvConverter text;
+  const std::string xml = InventoryXml(RecordColumns("", info), text, &live).value_or("");
+  for (const char* part : {"<OSNAME>Microsoft Windows 11 Pro</OSNAME>",
+                           "<WORKGROUP>KEIRI</WORKGROUP><USERDOMAIN>CORP</USERDOMAIN>"
+                           "<PROCESSORN>2</PROCESSORN><SWAP>3</SWAP><ARCH>AMD64</ARCH>"
+                           "<UUID>4C4C4544-0042</UUID><CHECKSUM>274947</CHECKSUM></HARDWARE>",
+                           "<BIOS><SSN>SN1</SSN></BIOS>"}) {
+    EXPECT_NE(xml.find(part), std::string::npos) << part;
+  }
+  live = {"Microsoft Windows Server 2019 Standard", {}, {}};
+  const std::string bare = InventoryXml(RecordColumns("", info), text, &live).value_or("");
+  EXPECT_NE(bare.find("<OSNAME>Microsoft Windows Server 2019 Standard<"), std::string::npos);
+  EXPECT_EQ(bare.find("<BIOS>"), std::string::npos);
+}
 
 TEST(InventoryXml, NeedsAComputerNameAndTakesTheHostNameWithout) {
   CollectedInfo info = WorkedExamplePc();
@@ -100,16 +134,16 @@ TEST(StoredZlib, InflatesToTheSameBytesAtAnySize) {
     for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 % 251);
     const std::string stream = server::StoredZlib(data);
     EXPECT_TRUE(server::LooksLikeZlib(stream));
-    EXPECT_EQ(posix::ZlibInflate(stream), data) << size;
+    EXPECT_EQ(ZlibInflate(stream), data) << size;
   }
-  EXPECT_TRUE(server::LooksLikeZlib(posix::ZlibCompress("<REPLY/>")));
+  EXPECT_TRUE(server::LooksLikeZlib(ZlibCompress("<REPLY/>")));
   EXPECT_FALSE(server::LooksLikeZlib("<?xml version='1.0'?>"));
 }
 
 HttpReply OcsReply(std::string_view response) {
   return {0, 200, "application/x-compressed",
-          posix::ZlibCompress("<?xml version='1.0' encoding='UTF-8'?>\n<REPLY>\n  <RESPONSE>" +
-                              std::string(response) + "</RESPONSE>\n</REPLY>\n")};
+          ZlibCompress("<?xml version='1.0' encoding='UTF-8'?>\n<REPLY>\n  <RESPONSE>" +
+                       std::string(response) + "</RESPONSE>\n</REPLY>\n")};
 }
 
 struct ReplyCase {
@@ -122,7 +156,7 @@ class Replies : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(Replies, TellWhetherTheServerStoredTheInventory) {
   const ReplyCase& c = GetParam();
-  EXPECT_EQ(server::CheckReply(c.reply, c.inflate ? posix::ZlibInflate : nullptr), c.problem);
+  EXPECT_EQ(server::CheckReply(c.reply, c.inflate ? ZlibInflate : nullptr), c.problem);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -141,9 +175,43 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   "ｻｰﾊﾞの応答が長すぎます (64 KiB 超)"},
         ReplyCase{{0, 200, "application/x-compressed",
-                   posix::ZlibCompress("<REPLY><RESPONSE>" + std::string(1 << 21, ' '))},
+                   ZlibCompress("<REPLY><RESPONSE>" + std::string(1 << 21, ' '))},
                   true,
                   "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません: "}));
+
+struct PrologCase {
+  std::vector<HttpReply> replies;
+  std::size_t requests;
+  bool declined;
+  std::string problem;
+};
+
+class Prolog : public ::testing::TestWithParam<PrologCase> {};
+
+TEST_P(Prolog, SendsTheInventoryOnlyWhenTheServerWantsIt) {
+  const PrologCase& c = GetParam();
+  FakeHttp http;
+  http.replies = {c.replies.begin(), c.replies.end()};
+  const server::Offer offer = server::OfferInventory(
+      http, "http://x/ocsinventory", Xml("", WorkedExamplePc()), ZlibCompress, ZlibInflate);
+  EXPECT_EQ(http.requests.size(), c.requests);
+  EXPECT_EQ(offer.declined, c.declined);
+  EXPECT_EQ(offer.delivery.problem, c.problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Prolog,
+    ::testing::Values(
+        PrologCase{{OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")}, 2, false, ""},
+        PrologCase{{OcsReply("STOP")}, 1, true, ""},
+        // A server that does not know the program's name takes the inventory unasked.
+        PrologCase{{{0, 400, "text/html", ""}, OcsReply("NO_ACCOUNT_UPDATE")}, 2, false, ""},
+        PrologCase{{{0, 500, "text/html", ""}}, 1, false, "ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)"},
+        PrologCase{{{0, 200, "application/x-compressed", ZlibCompress("<REPLY/>")}},
+                   1,
+                   false,
+                   "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません"},
+        PrologCase{{}, 1, false, "ｻｰﾊﾞに接続できません (err=12029)"}));
 
 // 記録 with a server set: what is sent, kept, logged and said.
 class RecordToServer : public ::testing::Test {
@@ -158,7 +226,13 @@ class RecordToServer : public ::testing::Test {
   }
   void Send(bool silent) { server::SendRecordToServer(state, fake.services, window, silent); }
   std::string Sent(std::size_t i) {
-    return posix::ZlibInflate(fake.http.requests.at(i).body).value_or("");
+    return ZlibInflate(fake.http.requests.at(i).body).value_or("");
+  }
+  // What the PC sends after 記録: its record and the machine's own facts.
+  std::string Live(const CollectedInfo& info) {
+    posix::IconvConverter text;
+    const server::LiveFacts live{"", {}, fake.machine.inventory_facts};
+    return InventoryXml(RecordColumns("", info), text, &live).value_or("(none)");
   }
   FakeServices fake;
   FakeDialogWindow window;
@@ -173,13 +247,15 @@ TEST_F(RecordToServer, WithoutAUrlAsksNothing) {
 }
 
 TEST_F(RecordToServer, PostsTheCompressedDocumentWithTheAgentsContentType) {
-  fake.http.replies.push_back(OcsReply("NO_ACCOUNT_UPDATE"));
+  fake.http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")};
   Send(false);
-  ASSERT_EQ(fake.http.requests.size(), 1u);
-  EXPECT_EQ(fake.http.requests[0].url, kUrl);
-  EXPECT_EQ(fake.http.requests[0].content_type, "application/x-compress");
-  EXPECT_EQ(fake.http.requests[0].timeout_ms, 30000u);
-  EXPECT_EQ(Sent(0), Xml("", WorkedExamplePc()));
+  ASSERT_EQ(fake.http.requests.size(), 2u);
+  EXPECT_EQ(fake.http.requests[1].url, kUrl);
+  EXPECT_EQ(fake.http.requests[1].content_type, "application/x-compress");
+  EXPECT_EQ(fake.http.requests[1].timeout_ms, 30000u);
+  EXPECT_EQ(Sent(0), R"(<?xml version="1.0" encoding="UTF-8"?><REQUEST><DEVICEID>KAIKEI07-)"
+                     "2003-01-17-00-00-00</DEVICEID><QUERY>PROLOG</QUERY></REQUEST>");
+  EXPECT_EQ(Sent(1), Live(WorkedExamplePc()));
   EXPECT_EQ(state.exit_code, 0);
   EXPECT_TRUE(window.messages.empty());
 }
@@ -189,7 +265,7 @@ TEST_F(RecordToServer, KeepsTheNewestWhenRefusedAndSendsItFirstNextTime) {
   state.collected.softs.push_back("New Tool");
   Send(true);
   EXPECT_EQ(state.exit_code, exit_code::kInventoryPending);
-  const std::string newest = Xml("", state.collected);
+  const std::string newest = Live(state.collected);
   EXPECT_EQ(fake.files.contents[kPending], std::string(kUrl) + "\t" + newest + "\n");
   const std::string log =
       fake.files.contents["C:\\Users\\taro\\AppData\\Local\\Zeltrand\\Zeltrand.log"];
@@ -200,13 +276,13 @@ TEST_F(RecordToServer, KeepsTheNewestWhenRefusedAndSendsItFirstNextTime) {
       << log;
   EXPECT_TRUE(window.messages.empty());
 
+  // The kept one is this computer's: the newer inventory goes alone.
   fake.http.requests.clear();
-  fake.http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("NO_ACCOUNT_UPDATE")};
+  fake.http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")};
   state.collected.softs.push_back("Newer Tool");
   Send(false);
   ASSERT_EQ(fake.http.requests.size(), 2u);
-  EXPECT_EQ(Sent(0), newest);
-  EXPECT_EQ(Sent(1), Xml("", state.collected));
+  EXPECT_EQ(Sent(1), Live(state.collected));
   EXPECT_EQ(fake.files.contents[kPending], "");
   EXPECT_EQ(state.exit_code, 0);
 }
@@ -235,34 +311,84 @@ class StringSource : public summary::ByteSource {
   std::size_t at_ = 0;
 };
 
+std::string RecordOf(std::string_view computer, std::string_view time) {
+  CollectedInfo at = WorkedExamplePc();
+  at.item_values[0] = std::string(time);
+  at.item_values[9] = std::string(computer);
+  return BuildRecordLine("", at, RecordForm::kFile) + "\n";
+}
+
 // A server that did not answer in time for one PC is asked for the next;
 // three silences in a row and it is away.
 TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsAfterThreeSilencesInARow) {
-  const auto line = [](std::string_view computer, std::string_view time) {
-    CollectedInfo at = WorkedExamplePc();
-    at.item_values[0] = std::string(time);
-    at.item_values[9] = std::string(computer);
-    return BuildRecordLine("", at, RecordForm::kFile) + "\n";
-  };
-  std::string file = ReadRecordFixture("header.csv") + line("KAIKEI07", "2003.01.20 09:15:42");
+  std::string file = ReadRecordFixture("header.csv") + RecordOf("KAIKEI07", "2003.01.20 09:15:42");
   for (const char* pc : {"PC2", "PC3", "PC4", "PC5", "PC6", "PC7"}) {
-    file += line(pc, "2003.01.20 09:15:43");
+    file += RecordOf(pc, "2003.01.20 09:15:43");
   }
-  StringSource source(file + line("KAIKEI07", "2003.01.21 09:00:00"));
+  StringSource source(file + RecordOf("KAIKEI07", "2003.01.21 09:00:00"));
   FakeHttp http;  // then refused
-  http.replies = {OcsReply("NO_ACCOUNT_UPDATE"), {12002, 0, {}, {}}, {0, 500, "text/html", ""}};
+  http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE"), {12002, 0, {}, {}},
+                  {0, 500, "text/html", ""}};
   posix::IconvConverter text;
   const server::RecordFileSend result =
-      server::SendRecordFile(source, "http://x/ocsinventory", http, text, posix::ZlibCompress,
-                             posix::ZlibInflate, INT64_MAX);
-  ASSERT_EQ(http.requests.size(), 6u);
-  EXPECT_NE(posix::ZlibInflate(http.requests[0].body)->find("2003-01-21"), std::string::npos);
+      server::SendRecordFile(source, "http://x/ocsinventory", http, text, ZlibCompress,
+                             ZlibInflate, INT64_MAX, INT64_MIN);
+  ASSERT_EQ(http.requests.size(), 7u);
+  EXPECT_NE(ZlibInflate(http.requests[1].body)->find("2003-01-21"), std::string::npos);
   EXPECT_EQ(server::SendReportText(result),
             "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 7 台中 1 台を送信しました。\n送信できなかったPC:\n"
             "PC2: ｻｰﾊﾞに接続できません (err=12002)\nPC3: ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n"
             "PC4: ｻｰﾊﾞに接続できません (err=12029)\nPC5: ｻｰﾊﾞに接続できません (err=12029)\n"
             "PC6: ｻｰﾊﾞに接続できません (err=12029)\n"
             "PC7: 送信を中止しました (ｻｰﾊﾞが応答しません)\n");
+}
+
+TEST(RecordFileSend, LeavesOutPcsNotSeenLatelyAndCountsThoseTheServerDidNotWant) {
+  const std::string file =
+      ReadRecordFixture("header.csv") + RecordOf("KAIKEI07", "2003.01.20 09:15:42") +
+      RecordOf("SOUMU01", "2003.01.20 09:15:43") + RecordOf("KAIKEI07", "2003.01.21 09:00:00") +
+      RecordOf("JINJI01", "2003.01.20 09:15:44");
+  StringSource source(file);
+  FakeHttp http;
+  http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("STOP")};
+  posix::IconvConverter text;
+  const server::RecordFileSend result =
+      server::SendRecordFile(source, "http://x/ocsinventory", http, text, ZlibCompress,
+                             ZlibInflate, INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:43"));
+  EXPECT_EQ(server::SendReportText(result),
+            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 1 台を送信しました。\n"
+            "1 台はｻｰﾊﾞが求めませんでした (ｻｰﾊﾞに最近の情報があります)。\n送信できなかったPC:\n"
+            "JINJI01: ｻｰﾊﾞに接続できません (err=12029)\n");
+
+  StringSource again(file);
+  http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")};
+  const server::RecordFileSend recent =
+      server::SendRecordFile(again, "http://x/ocsinventory", http, text, ZlibCompress,
+                             ZlibInflate, INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:45"));
+  EXPECT_EQ(server::SendReportText(recent),
+            "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 1 台中 1 台を送信しました。\n"
+            "最新の記録が古い 2 台は送りませんでした (--since 日数, --all)。\n");
+}
+
+TEST(OcsOptions, TakeSinceDaysOrAllBeforeTheUrl) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::optional<std::size_t> taken;
+    int since_days;
+  };
+  for (const Row& row : std::vector<Row>{
+           {{"http://x", "f.csv"}, 0, 90},
+           {{"--all", "http://x"}, 1, 0},
+           {{"--since", "7", "http://x"}, 2, 7},
+           {{"--since", "0", "http://x"}, std::nullopt, 90},
+           {{"--since", "36501", "http://x"}, std::nullopt, 90},
+           {{"--since", "7x"}, std::nullopt, 90},
+           {{"--since"}, std::nullopt, 90},
+       }) {
+    OcsOptions options;
+    EXPECT_EQ(ParseOcsOptions(row.arguments, options), row.taken) << row.arguments[0];
+    EXPECT_EQ(options.since_days, row.since_days) << row.arguments[0];
+  }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "platform/posix/zlib_codec.h"
+#include "platform/zlib_codec.h"
 
 #include <zlib.h>
 
-namespace zeltrand::posix {
+namespace zeltrand {
 
 std::string ZlibCompress(std::string_view data) {
   uLongf size = compressBound(static_cast<uLong>(data.size()));
@@ -33,4 +33,4 @@ std::optional<std::string> ZlibInflate(std::string_view data, std::size_t limit)
   return out;
 }
 
-}  // namespace zeltrand::posix
+}  // namespace zeltrand

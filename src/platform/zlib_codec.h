@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace zeltrand::posix {
+namespace zeltrand {
 
 std::string ZlibCompress(std::string_view data);
 
@@ -15,4 +15,4 @@ std::string ZlibCompress(std::string_view data);
 std::optional<std::string> ZlibInflate(std::string_view data,
                                        std::size_t limit = std::size_t{1} << 30);
 
-}  // namespace zeltrand::posix
+}  // namespace zeltrand
