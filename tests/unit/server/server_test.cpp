@@ -327,12 +327,13 @@ TEST(RecordFileSend, SendsTheLatestOfEachPcAndStopsAfterThreeSilencesInARow) {
   }
   StringSource source(file + RecordOf("KAIKEI07", "2003.01.21 09:00:00"));
   FakeHttp http;  // then refused
-  http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE"), {12002, 0, {}, {}},
+  http.replies = {OcsReply("SEND"),
+                  OcsReply("NO_ACCOUNT_UPDATE"),
+                  {12002, 0, {}, {}},
                   {0, 500, "text/html", ""}};
   posix::IconvConverter text;
-  const server::RecordFileSend result =
-      server::SendRecordFile(source, "http://x/ocsinventory", http, text, ZlibCompress,
-                             ZlibInflate, INT64_MAX, INT64_MIN);
+  const server::RecordFileSend result = server::SendRecordFile(
+      source, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate, INT64_MAX, INT64_MIN);
   ASSERT_EQ(http.requests.size(), 7u);
   EXPECT_NE(ZlibInflate(http.requests[1].body)->find("2003-01-21"), std::string::npos);
   EXPECT_EQ(server::SendReportText(result),
@@ -353,8 +354,8 @@ TEST(RecordFileSend, LeavesOutPcsNotSeenLatelyAndCountsThoseTheServerDidNotWant)
   http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE"), OcsReply("STOP")};
   posix::IconvConverter text;
   const server::RecordFileSend result =
-      server::SendRecordFile(source, "http://x/ocsinventory", http, text, ZlibCompress,
-                             ZlibInflate, INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:43"));
+      server::SendRecordFile(source, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate,
+                             INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:43"));
   EXPECT_EQ(server::SendReportText(result),
             "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 3 台中 1 台を送信しました。\n"
             "1 台はｻｰﾊﾞが求めませんでした (ｻｰﾊﾞに最近の情報があります)。\n送信できなかったPC:\n"
@@ -363,8 +364,8 @@ TEST(RecordFileSend, LeavesOutPcsNotSeenLatelyAndCountsThoseTheServerDidNotWant)
   StringSource again(file);
   http.replies = {OcsReply("SEND"), OcsReply("NO_ACCOUNT_UPDATE")};
   const server::RecordFileSend recent =
-      server::SendRecordFile(again, "http://x/ocsinventory", http, text, ZlibCompress,
-                             ZlibInflate, INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:45"));
+      server::SendRecordFile(again, "http://x/ocsinventory", http, text, ZlibCompress, ZlibInflate,
+                             INT64_MAX, summary::RecordSeconds("2003.01.20 09:15:45"));
   EXPECT_EQ(server::SendReportText(recent),
             "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに 1 台中 1 台を送信しました。\n"
             "最新の記録が古い 2 台は送りませんでした (--since 日数, --all)。\n");
