@@ -154,10 +154,8 @@ HttpReply ReadBody(const WinHttp& api, HINTERNET request, const Deadline& deadli
   }
 }
 
-}  // namespace
-
-HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
-                          std::string_view body, unsigned timeout_ms) {
+HttpReply PostNow(const std::string& url, std::string_view content_type, std::string_view body,
+                  unsigned timeout_ms) {
   const WinHttp api;
   if (!api.complete()) return {ERROR_MOD_NOT_FOUND, 0, {}, {}};
   const std::wstring wide_url = Widen(url);
@@ -212,6 +210,44 @@ HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
     reply.content_type = Narrow(std::wstring_view(type.data(), size / sizeof(wchar_t)));
   }
   return ReadBody(api, request.get(), deadline, std::move(reply));
+}
+
+// A request on a thread of its own, so that the deadline holds whatever
+// the system's HTTP does with its time-outs (some count a header that
+// trickles in from each packet). One that overruns is left to finish on
+// its own; it owns what it uses.
+struct Job {
+  std::string url;
+  std::string content_type;
+  std::string body;
+  unsigned timeout_ms = 0;
+  HttpReply reply;
+};
+
+DWORD WINAPI RunJob(LPVOID parameter) {
+  const std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(parameter));
+  Job& j = **job;
+  j.reply = PostNow(j.url, j.content_type, j.body, j.timeout_ms);
+  return 0;
+}
+
+}  // namespace
+
+HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
+                          std::string_view body, unsigned timeout_ms) {
+  constexpr DWORD kGraceMs = 2000;  // for the steps' own ends to come first
+  const auto job =
+      std::make_shared<Job>(Job{url, std::string(content_type), std::string(body), timeout_ms, {}});
+  auto* handed = new std::shared_ptr<Job>(job);
+  HANDLE thread = CreateThread(nullptr, 0, RunJob, handed, 0, nullptr);
+  if (thread == nullptr) {
+    delete handed;
+    return Failed();
+  }
+  const DWORD waited = WaitForSingleObject(thread, timeout_ms + kGraceMs);
+  CloseHandle(thread);
+  if (waited != WAIT_OBJECT_0) return TimedOut();
+  return job->reply;
 }
 
 }  // namespace zeltrand::win32
