@@ -6,24 +6,11 @@
 #include "record/clipboard_import.h"
 #include "record/record_line.h"
 #include "summary/inventory.h"
+#include "support/string_source.h"
 #include "unit/record/record_fixtures.h"
 
 namespace zeltrand::testing {
 namespace {
-
-class OneLine final : public ByteSource {
- public:
-  explicit OneLine(std::string line) : line_(std::move(line)) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t n = line_.copy(buffer, size, at_);
-    at_ += n;
-    return n;
-  }
-
- private:
-  std::string line_;
-  std::size_t at_ = 0;
-};
 
 struct FormulaCase {
   std::string text;
@@ -49,7 +36,7 @@ TEST_P(FormulaTexts, AreGuardedInTheFileOnlyInUsersColumnsAndReadBackExactly) {
   EXPECT_EQ(mail.substr(0, text.size() + 3), q(text));
   EXPECT_EQ(FindMailedRecord("Zeltrand v0.90 2[" + mail + "]").record + ",", line);
 
-  OneLine source(line + "\n");
+  StringSource source(line + "\n");
   summary::RecordReader reader(source, INT64_MAX);
   const summary::Record* record = reader.Next();
   ASSERT_NE(record, nullptr);

@@ -11,6 +11,7 @@
 #include "settings/settings_file.h"
 #include "support/fake_services.h"
 #include "support/fake_window.h"
+#include "support/string_source.h"
 #include "unit/record/record_fixtures.h"
 
 namespace zeltrand::testing {
@@ -295,21 +296,6 @@ TEST_F(RecordToServer, SaysSoInAMessageWhenSomeoneIsThere) {
             "ｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞに送信できませんでした!\nｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)\n" +
                 std::string(kUrl) + "\nこの情報は保存しておき、次回の記録時に送信します。");
 }
-
-class StringSource : public summary::ByteSource {
- public:
-  explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t n = std::min(size, bytes_.size() - at_);
-    bytes_.copy(buffer, n, at_);
-    at_ += n;
-    return n;
-  }
-
- private:
-  std::string bytes_;
-  std::size_t at_ = 0;
-};
 
 std::string RecordOf(std::string_view computer, std::string_view time) {
   CollectedInfo at = WorkedExamplePc();

@@ -7,9 +7,12 @@
 #include "platform/posix/iconv_converter.h"
 #include "summary/sha256.h"
 #include "summary/summary_page.h"
+#include "support/string_source.h"
 
 namespace zeltrand::summary {
 namespace {
+
+using zeltrand::testing::StringSource;
 
 constexpr std::string_view kHeader =
     "\"PC名\",\"情報取得時刻\",\"Windows起動時間\",\"WindowsVer\",\"CPU種類､ｽﾋﾟｰﾄﾞ､psn\",\"ﾒﾓﾘの空/"
@@ -65,28 +68,13 @@ std::string Line(const std::vector<std::string>& columns, bool imported = false)
 }
 
 // Hands the bytes out a few at a time, so that lines span reads.
-class Chunks final : public ByteSource {
- public:
-  explicit Chunks(std::string bytes) : bytes_(std::move(bytes)) {}
-  std::size_t Read(char* buffer, std::size_t size) override {
-    const std::size_t n = std::min({size, bytes_.size() - at_, std::size_t{7}});
-    std::copy_n(bytes_.data() + at_, n, buffer);
-    at_ += n;
-    return n;
-  }
-
- private:
-  std::string bytes_;
-  std::size_t at_ = 0;
-};
-
 struct Read {
   std::vector<Record> records;
   ReadStats stats;
 };
 
 Read ReadAll(std::string bytes) {
-  Chunks source(std::move(bytes));
+  StringSource source(std::move(bytes), 7);
   RecordReader reader(source, INT64_MAX);
   Read read;
   while (const Record* r = reader.Next()) read.records.push_back(*r);
@@ -203,7 +191,7 @@ TEST(HostileRecordFile, CostsAtMostAConstantTimesItsSize) {
   const LocalTime now{2024, 6, 1, 9, 0, 0, 540};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.attack);
-    Chunks source(c.bytes);
+    StringSource source(c.bytes, 7);
     RecordReader reader(source, RecordSeconds(now) + kFutureSeconds);
     Inventory inventory;
     while (const Record* r = reader.Next()) inventory.Add(*r);
@@ -272,8 +260,9 @@ TEST(Inventory, ListsWhatChangedFromOneRecordToTheNext) {
   EXPECT_EQ(programs.removed, std::vector<std::string>{"B"});
   EXPECT_EQ(programs.before_time, "2024.05.01 08:00:00");
 
-  Chunks source(Line(Columns("PC01", "2024.05.01 08:00:00", {"A", "B \"x\""})) +
-                Line(Columns("pc01", "2024.05.02 08:00:00", {"A", "C"})));
+  StringSource source(Line(Columns("PC01", "2024.05.01 08:00:00", {"A", "B \"x\""})) +
+                          Line(Columns("pc01", "2024.05.02 08:00:00", {"A", "C"})),
+                      7);
   RecordReader reader(source, INT64_MAX);
   Inventory read;
   while (const Record* r = reader.Next()) read.Add(*r);
@@ -306,9 +295,11 @@ TEST(Page, ConvertsCp932AndEscapesEverythingFromTheFile) {
   EXPECT_EQ(EscapeHtml("<a href='x'>&\""), "&lt;a href=&#39;x&#39;&gt;&amp;&quot;");
   EXPECT_EQ(Base64(Sha256("abc")), "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=");
 
-  Chunks source(std::string(kHeader) +
-                Line(Columns("PC01", "2024.05.01 08:00:00", {"<img src=x onerror=alert(1)>"})) +
-                Line(Columns("PC02", "2024.06.01 08:00:00")) + "\"bad\n");
+  StringSource source(
+      std::string(kHeader) +
+          Line(Columns("PC01", "2024.05.01 08:00:00", {"<img src=x onerror=alert(1)>"})) +
+          Line(Columns("PC02", "2024.06.01 08:00:00")) + "\"bad\n",
+      7);
   const std::string page =
       MakeSummaryPage(source, {"a<b>.csv", 1234, {2024, 6, 1, 9, 0, 0, 540}}, converter);
   EXPECT_NE(page.find("<td>&lt;img src=x onerror=alert(1)&gt;</td>"), std::string::npos);
