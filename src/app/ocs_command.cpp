@@ -40,8 +40,7 @@ int RunOcsCommand(SummaryIo& io, Files* files, const std::string& url, const Ocs
                                   ? std::numeric_limits<std::int64_t>::min()
                                   : now - std::int64_t{options.since_days} * 24 * 3600;
   const server::RecordFileSend result = server::SendRecordFile(
-      io, url, http, text, compress != nullptr ? compress : server::StoredZlib, inflate,
-      now + summary::kFutureSeconds, oldest);
+      io, url, http, text, compress, inflate, now + summary::kFutureSeconds, oldest);
   if (io.ReadFailed()) {
     io.TellAboutRecordFile("取得情報記録ﾌｧｲﾙを読めません。");
     return kOcsNoRecordFile;

@@ -40,7 +40,6 @@ struct OcsOptions {
 std::optional<std::size_t> ParseOcsOptions(std::span<const std::string> arguments,
                                            OcsOptions& options);
 
-// `compress` nullptr: zlib's stored form.
 int RunOcsCommand(SummaryIo& io, Files* files, const std::string& url, const OcsOptions& options,
                   Http& http, TextConverter& text, server::Compressor compress,
                   server::Inflater inflate, const OcsTeller& tell);

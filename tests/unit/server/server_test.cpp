@@ -129,14 +129,7 @@ TEST(InventoryXml, NeedsAComputerNameAndTakesTheHostNameWithout) {
   EXPECT_EQ(Xml("", info), "(none)");
 }
 
-TEST(StoredZlib, InflatesToTheSameBytesAtAnySize) {
-  for (const std::size_t size : {0u, 1u, 65535u, 65536u, 200000u}) {
-    std::string data(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 7 % 251);
-    const std::string stream = server::StoredZlib(data);
-    EXPECT_TRUE(server::LooksLikeZlib(stream));
-    EXPECT_EQ(ZlibInflate(stream), data) << size;
-  }
+TEST(LooksLikeZlib, TellsAZlibStreamFromTheDocument) {
   EXPECT_TRUE(server::LooksLikeZlib(ZlibCompress("<REPLY/>")));
   EXPECT_FALSE(server::LooksLikeZlib("<?xml version='1.0'?>"));
 }
