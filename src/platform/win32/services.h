@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/system.h"
+#include "platform/win32/cp932_converter.h"
 #include "platform/win32/cpu.h"
 #include "platform/win32/http.h"
 #include "platform/win32/machine.h"
@@ -9,7 +10,6 @@
 #include "platform/win32/network_probes.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/shell.h"
-#include "platform/win32/summary_command.h"
 #include "platform/win32/system.h"
 #include "platform/win32/win_ini.h"
 

@@ -9,14 +9,8 @@
 #include <string>
 
 #include "platform/summary_io.h"
-#include "platform/text_converter.h"
 
 namespace zeltrand::win32 {
-
-class Win32TextConverter final : public TextConverter {
- public:
-  std::string Utf8FromCp932(std::string_view text) override;
-};
 
 // True when the command line asks for the summary.
 bool IsSummaryCommand(const wchar_t* command_line);

@@ -11,6 +11,7 @@ inline constexpr unsigned kCodePage = 932;
 
 std::wstring Widen(std::string_view cp932);
 std::string Narrow(std::wstring_view utf16);
+std::string Utf8(std::wstring_view utf16);
 
 // A path as code page 932 can spell it: as it is, or else in the short form
 // the file system keeps for it (8.3 names are plain ASCII), whose folder is
