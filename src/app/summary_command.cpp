@@ -4,6 +4,7 @@
 #include "platform/system.h"
 #include "settings/profile.h"
 #include "settings/settings_file.h"
+#include "summary/record_file.h"
 #include "summary/summary_page.h"
 
 namespace zeltrand {
@@ -21,8 +22,10 @@ int RunSummaryCommand(SummaryIo& io, Files* files, TextConverter& converter) {
     io.TellAboutRecordFile("取得情報記録ﾌｧｲﾙを開けません。");
     return kSummaryNoRecordFile;
   }
-  const std::string page =
-      summary::MakeSummaryPage(io, {io.RecordFileName(), io.RecordFileSize(), io.Now()}, converter);
+  const summary::PageFacts facts{io.RecordFileName(), io.RecordFileSize(), io.Now()};
+  const summary::RecordFile read = summary::ReadRecordFile(
+      io, facts.file_size, summary::RecordSeconds(facts.now) + summary::kFutureSeconds);
+  const std::string page = summary::WriteSummaryPage(read.inventory, read.stats, facts, converter);
   if (io.ReadFailed()) {
     io.TellAboutRecordFile("取得情報記録ﾌｧｲﾙを読めません。");
     return kSummaryNoRecordFile;

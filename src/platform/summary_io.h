@@ -19,9 +19,18 @@ class ByteSource {
   virtual std::size_t Read(char* buffer, std::size_t size) = 0;
 };
 
+// A file read at any place, by several threads at once: fills `buffer`
+// with the bytes from `offset` on and says how many it put there; 0 at the
+// end.
+class FileSource {
+ public:
+  virtual ~FileSource() = default;
+  virtual std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) = 0;
+};
+
 // The record file and the page of one run of the command. The paths are
 // the system's own (the command line's, or `settings_path`).
-class SummaryIo : public ByteSource {
+class SummaryIo : public ByteSource, public FileSource {
  public:
   // True when the command line names the record file.
   virtual bool RecordFileNamed() = 0;

@@ -1,7 +1,12 @@
 #include "summary/record_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/cp932.h"
 #include "core/formula_text.h"
@@ -21,12 +26,6 @@ constexpr std::string_view kTimeLabel = "情報取得時刻";
 constexpr std::string_view kUptimeLabel = "Windows起動時間";
 
 constexpr std::size_t kChunk = std::size_t{1} << 16;  // grows for long lines
-
-// 記録's header names PC名 first; 取込's starts at the time.
-bool IsHeader(const std::vector<std::string>& columns) {
-  return (columns.size() > 1 && columns[1] == kTimeLabel) ||
-         (columns.size() > 1 && columns[0] == kTimeLabel && columns[1] == kUptimeLabel);
-}
 
 // Days from 1970-01-01 to the given civil date (proleptic Gregorian).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -85,10 +84,99 @@ void AppendBounded(std::string& text, std::size_t count, char c, std::size_t bou
   if (text.size() <= bound) text.append(std::min(count, bound + 1 - text.size()), c);
 }
 
-void CutToBound(std::string& text, std::size_t bound) {
-  if (text.size() <= bound) return;
-  text.resize(cp932::Prefix(text, bound).size());
-  text += kCutMark;
+// The quotes of a line, found 64 bytes at a time.
+class QuoteFinder {
+ public:
+  explicit QuoteFinder(std::string_view line) : line_(line) {}
+
+  // The first quote at or after `from` (which only grows), or the line's size.
+  std::size_t Next(std::size_t from) {
+    if (from >= line_.size()) return line_.size();
+    if (from >= base_ + 64 || !loaded_) Load(from & ~std::size_t{63});
+    std::uint64_t bits = bits_ & (~std::uint64_t{0} << (from - base_));
+    while (bits == 0) {
+      if (base_ + 64 >= line_.size()) return line_.size();
+      Load(base_ + 64);
+      bits = bits_;
+    }
+    return base_ + static_cast<std::size_t>(std::countr_zero(bits));
+  }
+
+ private:
+  void Load(std::size_t base) {
+    base_ = base;
+    loaded_ = true;
+    const char* at = line_.data() + base;
+    const std::size_t left = line_.size() - base;
+    bits_ = 0;
+#if defined(__SSE2__)
+    if (left >= 64) {
+      const __m128i quote = _mm_set1_epi8('"');
+      for (int i = 0; i < 4; ++i) {
+        // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): SSE2's unaligned load
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
+        const auto mask =
+            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote)));
+        bits_ |= std::uint64_t{mask} << (16 * i);
+      }
+      return;
+    }
+#endif
+    for (std::size_t i = 0; i < std::min<std::size_t>(left, 64); ++i) {
+      bits_ |= std::uint64_t{at[i] == '"'} << i;
+    }
+  }
+
+  std::string_view line_;
+  std::size_t base_ = 0;
+  std::uint64_t bits_ = 0;  // the quotes of line_[base_, base_ + 64)
+  bool loaded_ = false;
+};
+
+// The text of a quoted column with quotes inside, from `i` (after its
+// opening quote; `at` the first quote after it) into `undone`, bounded;
+// `i` ends after its closing quote. False when no quote closes it.
+bool Undo(std::string_view line, QuoteFinder& quotes, std::size_t at, std::size_t& i,
+          std::size_t bound, std::string& undone) {
+  const std::size_t n = line.size();
+  undone.clear();
+  while (true) {
+    AppendBounded(undone, line.substr(i, at - i), bound);
+    std::size_t run = 1;
+    while (at + run < n && line[at + run] == '"') ++run;
+    i = at + run;
+    if (i == n || line[i] == ',') {
+      // The last quote closes the column. Before it, an odd run holds
+      // doubled quotes; an even one ends an undoubled line's text in a
+      // quote.
+      AppendBounded(undone, run % 2 == 1 ? (run - 1) / 2 : run - 1, '"', bound);
+      return true;
+    }
+    AppendBounded(undone, (run + 1) / 2, '"', bound);
+    at = quotes.Next(i);
+    if (at == n) return false;
+  }
+}
+
+// Writes column `index`'s text behind its length at `out`: its first
+// bound + 1 bytes, without the quote that guards a user's text against
+// formulas (core/formula_text.h), cut to the bound.
+char* Put(char* out, std::string_view text, std::size_t index, std::size_t bound,
+          std::vector<std::string_view>& columns) {
+  text = text.substr(0, bound + 1);
+  if (formula::IsUserColumn(index) && text.starts_with('\'') &&
+      formula::NeedsGuard(text.substr(1))) {
+    text.remove_prefix(1);
+  }
+  const bool cut = text.size() > bound;
+  if (cut) text = cp932::Prefix(text, bound);
+  const std::size_t size = text.size() + (cut ? kCutMark.size() : 0);
+  *out++ = static_cast<char>(size >> 8);
+  *out++ = static_cast<char>(size & 0xFF);
+  columns.emplace_back(out, size);
+  std::memcpy(out, text.data(), text.size());
+  if (cut) std::memcpy(out + text.size(), kCutMark.data(), kCutMark.size());
+  return out + size;
 }
 
 }  // namespace
@@ -98,67 +186,77 @@ void CutToBound(std::string& text, std::size_t bound) {
 // written before quotes were doubled hold them. (Such a line whose text
 // holds a quote followed by a comma splits that text in two: nothing tells
 // the comma from a column's.) Unquoted columns (取込's header) run to the
-// next comma. A comma at the very end closes the line. The texts of
-// `spare` are used again, so that a file of many lines does not allocate
-// one text per column; no text grows past its bound.
-Split SplitColumns(std::string_view line, std::vector<std::string>& columns,
-                   std::vector<std::string>& spare) {
-  while (!columns.empty()) {
-    spare.push_back(std::move(columns.back()));
-    columns.pop_back();
-  }
+// next comma. A comma at the very end closes the line. A text is copied
+// once, into the packed texts, where no text grows past its bound; only a
+// text with quotes inside goes through one more, bounded, copy.
+Split SplitColumns(std::string_view line, Fields& fields) {
   const std::size_t n = line.size();
+  // Each text takes at most 4 bytes more than its part of the line.
+  const std::size_t most = n + 4 * std::min(kMaxColumns, n + 1);
+  if (fields.buffer.size() < most) fields.buffer.resize(most);
+  char* const packed = fields.buffer.data();
+  char* out = packed;
+  std::vector<std::string_view>& columns = fields.columns;
+  columns.clear();
+  fields.programs_at = 0;
+  QuoteFinder quotes(line);
   std::size_t i = 0;
+  Split split = Split::kDone;
   while (i < n) {
-    if (columns.size() == kMaxColumns) return Split::kTooManyColumns;
-    const std::size_t bound = columns.size() == column::kComputer ? kComputerNameBytes : kTextBytes;
-    if (spare.empty()) {
-      columns.emplace_back();
-    } else {
-      columns.push_back(std::move(spare.back()));
-      spare.pop_back();
-      columns.back().clear();
+    if (columns.size() == kMaxColumns) {
+      split = Split::kTooManyColumns;
+      break;
     }
-    std::string& text = columns.back();
+    const std::size_t index = columns.size();
+    const std::size_t bound = index == column::kComputer ? kComputerNameBytes : kTextBytes;
+    std::string_view text;
     if (line[i] == '"') {
-      ++i;
-      while (true) {
-        const void* quote = std::memchr(line.data() + i, '"', n - i);
-        if (quote == nullptr) return Split::kUnclosedQuote;
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(quote) - line.data());
-        AppendBounded(text, line.substr(i, at - i), bound);
-        std::size_t run = 1;
-        while (at + run < n && line[at + run] == '"') ++run;
-        i = at + run;
-        if (i == n || line[i] == ',') {
-          // The last quote closes the column. Before it, an odd run holds
-          // doubled quotes; an even one ends an undoubled line's text in a
-          // quote.
-          const std::size_t quotes = run % 2 == 1 ? (run - 1) / 2 : run - 1;
-          AppendBounded(text, quotes, '"', bound);
-          break;
-        }
-        AppendBounded(text, (run + 1) / 2, '"', bound);
+      std::size_t at = quotes.Next(++i);
+      if (at == n) {
+        split = Split::kUnclosedQuote;
+        break;
+      }
+      if (at + 1 == n || line[at + 1] == ',') {
+        text = line.substr(i, at - i);
+        i = at + 1;
+      } else if (!Undo(line, quotes, at, i, bound, fields.text)) {
+        split = Split::kUnclosedQuote;
+        break;
+      } else {
+        text = fields.text;
       }
     } else {
-      const std::size_t comma = std::min(line.find(',', i), n);
-      AppendBounded(text, line.substr(i, comma - i), bound);
-      i = comma;
+      const void* comma = std::memchr(line.data() + i, ',', n - i);
+      const std::size_t end =
+          comma == nullptr
+              ? n
+              : static_cast<std::size_t>(static_cast<const char*>(comma) - line.data());
+      text = line.substr(i, end - i);
+      i = end;
     }
-    // The texts users control come back without the quote that guards them
-    // against formulas (core/formula_text.h).
-    if (formula::IsUserColumn(columns.size() - 1)) formula::Unguard(text);
-    CutToBound(text, bound);
+    out = Put(out, text, index, bound, columns);
+    if (index + 1 == column::kFirstProgram)
+      fields.programs_at = static_cast<std::size_t>(out - packed);
     if (i < n && ++i == n) break;
   }
-  return Split::kDone;
+  if (columns.size() < column::kFirstProgram)
+    fields.programs_at = static_cast<std::size_t>(out - packed);
+  fields.packed = std::string_view(packed, static_cast<std::size_t>(out - packed));
+  return split;
 }
 
 namespace {
 
 enum class LineKind { kRecord, kHeader, kBlank, kUnreadable };
 
-LineKind Classify(Split split, const std::vector<std::string>& columns, std::string_view& reason) {
+// 記録's header names PC名 first; 取込's starts at the time.
+bool IsHeader(const std::vector<std::string_view>& columns) {
+  return (columns.size() > 1 && columns[1] == kTimeLabel) ||
+         (columns.size() > 1 && columns[0] == kTimeLabel && columns[1] == kUptimeLabel);
+}
+
+LineKind Classify(Split split, const std::vector<std::string_view>& columns,
+                  std::string_view& reason) {
   if (split != Split::kDone) {
     reason = split == Split::kUnclosedQuote ? kUnclosedQuote : kTooManyColumns;
     return LineKind::kUnreadable;
@@ -184,18 +282,31 @@ std::string_view WithoutCr(std::string_view line) {
 
 // A line longer than kMaxLineBytes is let go as it comes in: the buffer,
 // doubled as lines need, stops at twice that (room for the line and reads).
+// A part stops after the line that holds its last byte; a part after the
+// first lets the line it starts in go uncounted, as the part before reads it.
 bool RecordReader::NextLine(std::string_view& line, bool& too_long) {
   std::size_t scanned = start_;
   while (true) {
+    if (taken_ >= part_.size && !part_.skips_first_line) {
+      start_ = end_;
+      return false;
+    }
     const void* found = std::memchr(buffer_.data() + scanned, '\n', end_ - scanned);
     if (found != nullptr) {
       const auto end = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
       line = std::string_view(buffer_).substr(start_, end - start_);
-      stats_.bytes += skipped_ + end + 1 - start_;
-      ++stats_.lines;
-      start_ = end + 1;
+      taken_ += skipped_ + end + 1 - start_;
       too_long = skipping_;
       skipping_ = false;
+      start_ = end + 1;
+      scanned = start_;
+      if (part_.skips_first_line) {
+        part_.skips_first_line = false;
+        skipped_ = 0;
+        continue;
+      }
+      stats_.bytes += skipped_ + line.size() + 1;
+      ++stats_.lines;
       skipped_ = 0;
       return true;
     }
@@ -205,7 +316,7 @@ bool RecordReader::NextLine(std::string_view& line, bool& too_long) {
       start_ = end_;
     }
     if (at_end_) {
-      if (start_ < end_ || skipping_) stats_.torn_last_line = true;
+      if ((start_ < end_ || skipping_) && !part_.skips_first_line) stats_.torn_last_line = true;
       start_ = end_;
       return false;
     }
@@ -226,32 +337,29 @@ bool RecordReader::NextLine(std::string_view& line, bool& too_long) {
 
 std::size_t RecordReader::MemoryHeld() const {
   std::size_t held =
-      buffer_.capacity() + (record_.columns.capacity() + spare_.capacity()) * sizeof(std::string);
-  for (const auto* texts : {&record_.columns, &spare_}) {
-    for (const std::string& text : *texts) held += text.capacity();
-  }
+      buffer_.capacity() + fields_.MemoryHeld() + record_.columns.capacity() * sizeof(std::string);
+  for (const std::string& text : record_.columns) held += text.capacity();
   return held;
 }
 
-const Record* RecordReader::Next() {
+const Fields* RecordReader::NextFields() {
   std::string_view line;
   bool too_long = false;
   while (NextLine(line, too_long)) {
     std::string_view reason = kTooLong;
     LineKind kind = LineKind::kUnreadable;
     if (!too_long) {
-      kind =
-          Classify(SplitColumns(WithoutCr(line), record_.columns, spare_), record_.columns, reason);
+      kind = Classify(SplitColumns(WithoutCr(line), fields_), fields_.columns, reason);
     }
-    if (kind == LineKind::kRecord && RecordSeconds(record_.columns[column::kTime]) > newest_) {
+    if (kind == LineKind::kRecord && RecordSeconds(fields_.columns[column::kTime]) > newest_) {
       kind = LineKind::kUnreadable;
       reason = kFuture;
     }
     switch (kind) {
       case LineKind::kRecord:
-        record_.line = stats_.lines;
+        fields_.line = stats_.lines;
         ++stats_.records;
-        return &record_;
+        return &fields_;
       case LineKind::kHeader:
         ++stats_.headers;
         break;
@@ -266,6 +374,16 @@ const Record* RecordReader::Next() {
     }
   }
   return nullptr;
+}
+
+// Each text in a string of its own size.
+const Record* RecordReader::Next() {
+  const Fields* fields = NextFields();
+  if (fields == nullptr) return nullptr;
+  record_.line = fields->line;
+  record_.columns.clear();
+  record_.columns.assign(fields->columns.begin(), fields->columns.end());
+  return &record_;
 }
 
 }  // namespace zeltrand::summary

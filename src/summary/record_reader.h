@@ -48,9 +48,9 @@ inline constexpr std::size_t kMaxColumns = column::kFirstProgram + kMaxPrograms;
 inline constexpr std::size_t kComputerNameBytes = 15;
 inline constexpr std::size_t kTextBytes = 255;  // every other column
 inline constexpr std::string_view kCutMark = "…";
-// The buffer of the line and its reads; every text grown to its bound (a
-// capacity at most doubles past what it holds), in two lists that at most
-// double too.
+// What the readers of one file hold together at most (MemoryHeld): for
+// each, its buffer (the line and its reads), the line's texts packed and
+// viewed, and, read as Records, the texts one by one.
 inline constexpr std::size_t kMaxReaderBytes =
     2 * kMaxLineBytes +
     kMaxColumns * (4 * sizeof(std::string) + 2 * (kTextBytes + kCutMark.size()));
@@ -94,26 +94,53 @@ struct ReadStats {
 
 enum class Split { kDone, kUnclosedQuote, kTooManyColumns };
 
-// Splits quoted columns into their texts, each cut to its bound. The texts
-// of `spare` are used again.
-Split SplitColumns(std::string_view line, std::vector<std::string>& columns,
-                   std::vector<std::string>& spare);
+// One line's texts as the reader hands them on, without a copy of each:
+// packed one after the other behind their lengths (PackColumns' form), and
+// viewed one by one. The memory behind them is used again line after line.
+struct Fields {
+  std::uint64_t line = 0;  // counted from 1
+  std::string_view packed;
+  std::vector<std::string_view> columns;  // into packed
+  std::size_t programs_at = 0;            // where in packed the programs begin
+  std::string buffer;                     // behind packed
+  std::string text;                       // a text whose quotes are undone
+
+  std::size_t MemoryHeld() const {
+    return buffer.capacity() + text.capacity() + columns.capacity() * sizeof(std::string_view);
+  }
+};
+
+// Splits quoted columns into their texts, each cut to its bound.
+Split SplitColumns(std::string_view line, Fields& fields);
 
 // "2003.01.20 09:15:42" as seconds since 1970-01-01 00:00:00 of the same
 // clock; -1 when the text has not that form.
 std::int64_t RecordSeconds(std::string_view time);
 std::int64_t RecordSeconds(const LocalTime& time);
 
+// Where a reader starts and stops in its source: a part of a file read by
+// one of several readers at once. A part after the first starts in the
+// middle of a line (the line of the part before): it skips it. A part
+// before the last ends with the line that holds its last byte.
+struct Part {
+  bool skips_first_line = false;
+  std::uint64_t size = UINT64_MAX;  // bytes of the source the part's lines start in
+};
+
 class RecordReader {
  public:
   // Records dated after `newest` (in RecordSeconds) are unreadable.
-  RecordReader(ByteSource& source, std::int64_t newest) : source_(source), newest_(newest) {}
+  RecordReader(ByteSource& source, std::int64_t newest, Part part = {})
+      : source_(source), newest_(newest), part_(part) {}
 
   // The next record, valid until the next call; nullptr after the last.
+  const Fields* NextFields();
+  // The same, its texts copied one by one.
   const Record* Next();
   const ReadStats& stats() const { return stats_; }
   // What the reader holds now, and so at most ever (nothing shrinks): its
-  // buffer and its texts. At most kMaxReaderBytes.
+  // buffer and its texts. At most kMaxReaderBytes, and kMaxPartBytes for a
+  // reader of Fields alone.
   std::size_t MemoryHeld() const;
 
  private:
@@ -121,15 +148,27 @@ class RecordReader {
 
   ByteSource& source_;
   std::int64_t newest_;
-  std::string buffer_;     // its bytes up to end_ are read
-  std::size_t start_ = 0;  // of the first unread line in buffer_
+  Part part_;
+  std::uint64_t taken_ = 0;  // of the source, up to the line to read next
+  std::string buffer_;       // its bytes up to end_ are read
+  std::size_t start_ = 0;    // of the first unread line in buffer_
   std::size_t end_ = 0;
   bool at_end_ = false;
   bool skipping_ = false;      // a line too long, until its end
   std::uint64_t skipped_ = 0;  // bytes of it
+  Fields fields_;
   Record record_;
-  std::vector<std::string> spare_;  // column texts to use again
   ReadStats stats_;
 };
+
+// A reader of Fields alone: its buffer, the packed texts of a line (each
+// text at most 4 bytes more than its part of the line), their views (the
+// list at most doubled) and one text being unquoted. The parts of a file
+// read at once hold together at most kMaxReaderBytes.
+inline constexpr std::size_t kMaxPartBytes = 2 * kMaxLineBytes + (kMaxLineBytes + 4 * kMaxColumns) +
+                                             2 * kMaxColumns * sizeof(std::string_view) +
+                                             2 * (kTextBytes + 1);
+inline constexpr std::size_t kMaxParts = 2;
+static_assert(kMaxParts * kMaxPartBytes <= kMaxReaderBytes);
 
 }  // namespace zeltrand::summary

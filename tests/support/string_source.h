@@ -1,5 +1,6 @@
 // A record file held in a string, handed out at most `chunk` bytes a read
-// (a small chunk splits lines across reads, as a slow share does).
+// (a small chunk splits lines across reads, as a slow share does), in turn
+// or from any place.
 #pragma once
 
 #include <algorithm>
@@ -11,7 +12,7 @@
 
 namespace zeltrand::testing {
 
-class StringSource final : public ByteSource {
+class StringSource final : public ByteSource, public FileSource {
  public:
   explicit StringSource(std::string bytes,
                         std::size_t chunk = std::numeric_limits<std::size_t>::max())
@@ -21,6 +22,10 @@ class StringSource final : public ByteSource {
     at_ += n;
     return n;
   }
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    return offset < bytes_.size() ? bytes_.copy(buffer, std::min(size, chunk_), offset) : 0;
+  }
+  std::uint64_t size() const { return bytes_.size(); }
 
  private:
   std::string bytes_;

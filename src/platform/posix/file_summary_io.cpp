@@ -67,6 +67,20 @@ std::size_t FileSummaryIo::Read(char* buffer, std::size_t size) {
   return 0;
 }
 
+// The same from any place, for readers in several threads.
+std::size_t FileSummaryIo::ReadAt(std::uint64_t offset, char* buffer, std::size_t size) {
+  if (offset >= size_) return 0;
+  if (size_ - offset < size) size = static_cast<std::size_t>(size_ - offset);
+  while (size > 0) {
+    const ssize_t got = pread(fd_, buffer, size, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) Failed();
+    if (got <= 0) break;
+    return static_cast<std::size_t>(got);
+  }
+  return 0;
+}
+
 // A new file of a unique name in the page's folder, created exclusively
 // (mkstemp: O_CREAT|O_EXCL, so no file or link planted there is opened),
 // then renamed over the page: a link planted under the page's name is
@@ -108,7 +122,8 @@ void FileSummaryIo::TellAboutPage(std::string_view message) {
 }
 
 bool FileSummaryIo::Failed() {
-  if (error_ == 0) error_ = errno;
+  int none = 0;
+  error_.compare_exchange_strong(none, errno);
   return false;
 }
 

@@ -4,6 +4,7 @@
 // opened, and the record file is read only when it is a regular file.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,7 @@ class FileSummaryIo final : public SummaryIo {
   std::string RecordFileName() override;
   std::uint64_t RecordFileSize() override { return size_; }
   std::size_t Read(char* buffer, std::size_t size) override;
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override;
   bool ReadFailed() override { return error_ != 0; }
   bool WritePage(const std::string& page) override;
   void ShowPage() override {}
@@ -43,7 +45,7 @@ class FileSummaryIo final : public SummaryIo {
   int fd_ = -1;
   std::uint64_t size_ = 0;
   std::uint64_t left_ = 0;
-  int error_ = 0;
+  std::atomic<int> error_ = 0;  // the first, from any thread
   bool not_a_file_ = false;
 };
 

@@ -86,6 +86,21 @@ std::size_t Win32SummaryIo::Read(char* buffer, std::size_t size) {
   return got;
 }
 
+// The same from any place, for readers in several threads: a read at an
+// offset of its own, the handle's position aside.
+std::size_t Win32SummaryIo::ReadAt(std::uint64_t offset, char* buffer, std::size_t size) {
+  if (offset >= size_) return 0;
+  const auto want = static_cast<DWORD>(std::min<std::uint64_t>({size, size_ - offset, 1u << 24}));
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  if (!ReadFile(file_, buffer, want, &got, &at) && GetLastError() != ERROR_HANDLE_EOF) {
+    failed_ = true;
+  }
+  return got;
+}
+
 bool Win32SummaryIo::ReadFailed() {
   return failed_;
 }

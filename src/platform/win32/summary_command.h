@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "platform/summary_io.h"
@@ -25,6 +26,7 @@ class Win32SummaryIo final : public SummaryIo {
   Win32SummaryIo& operator=(const Win32SummaryIo&) = delete;
 
   std::size_t Read(char* buffer, std::size_t size) override;
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override;
   bool RecordFileNamed() override;
   bool OpenRecordFile(const std::string& settings_path) override;
   std::string RecordFileName() override;
@@ -44,7 +46,7 @@ class Win32SummaryIo final : public SummaryIo {
   HANDLE file_ = INVALID_HANDLE_VALUE;
   std::uint64_t size_ = 0;
   std::uint64_t left_ = 0;
-  bool failed_ = false;
+  std::atomic<bool> failed_ = false;  // set by any thread
   bool not_a_file_ = false;
 };
 

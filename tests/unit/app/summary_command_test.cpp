@@ -39,6 +39,9 @@ class FakeIo final : public SummaryIo {
     at_ += n;
     return n;
   }
+  std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) override {
+    return offset < bytes_.size() ? bytes_.copy(buffer, size, offset) : 0;
+  }
   bool ReadFailed() override { return false; }
   bool WritePage(const std::string& text) override {
     page = text;

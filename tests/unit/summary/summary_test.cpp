@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/posix/iconv_converter.h"
+#include "summary/record_file.h"
 #include "summary/sha256.h"
 #include "summary/summary_page.h"
 #include "support/string_source.h"
@@ -276,6 +277,97 @@ TEST(Inventory, ListsWhatChangedFromOneRecordToTheNext) {
   }
   EXPECT_EQ(inventory.pcs()[0].changes.size(), Pc::kKeptChanges);
   EXPECT_EQ(inventory.pcs()[0].dropped_changes, 59u - Pc::kKeptChanges);
+}
+
+std::string Page(const RecordFile& read) {
+  static posix::IconvConverter converter;
+  return WriteSummaryPage(read.inventory, read.stats, {"x.csv", 0, {2024, 6, 1, 9, 0, 0, 540}},
+                          converter);
+}
+
+// Records of PC01 a day apart from 2024.05.01 (and PC02's in between), PC名
+// as given, programs `i % 2` for record i where `alternate`.
+std::string Runs(const std::vector<std::string>& names, bool alternate = false) {
+  std::string bytes;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string time = "2024.05." + std::to_string(10 + i % 20) + " 08:00:00";
+    auto columns = Columns("PC01", time, {alternate ? std::to_string(i % 2) : "x"});
+    columns[column::kPcName] = names[i];
+    bytes += Line(columns) + (i % 3 == 1 ? Line(Columns("PC02", time)) : "");
+  }
+  return bytes;
+}
+
+// Two readers, the file split anywhere between them (every few bytes),
+// give one reader's page.
+TEST(RecordFile, ReadInTwoPartsGivesWhatOneReaderGives) {
+  std::vector<std::string> many(60, "");
+  many[3] = many[30] = "A";
+  many[47] = "B";
+  const std::string t = "2024.05.01 08:00:00";
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::size_t step;
+  } kFiles[] = {
+      {"the latest followed by an older record, PC名 given now and then",
+       Runs({"A", "", ""}) + Line(Columns("PC01", "2024.05.02 08:00:00")) + Runs({"", "C"}), 5},
+      {"headers, unreadable lines, a future record, a torn last line",
+       std::string(kHeader) + kA + "\"bad\n" + std::string(kImportHeader) +
+           Line(Columns("PC03", "9999.01.01 00:00:00")) + "\n" + kA + kA.substr(0, 50),
+       3},
+      {"more than 50 changes", Runs(many, true), 61},
+      {"lines over 1 MiB",
+       kA + Line(Columns("PC01", t, {std::string(3 << 20, 'x')})) + kA + std::string(2 << 20, 'y'),
+       (1 << 19) + 1},
+  };
+  const std::int64_t newest = RecordSeconds(LocalTime{2024, 6, 1, 9, 0, 0, 540}) + kFutureSeconds;
+  posix::IconvConverter converter;
+  for (const auto& f : kFiles) {
+    SCOPED_TRACE(f.name);
+    StringSource file(f.bytes);
+    const std::string page = Page(ReadRecordFile(file, file.size(), newest, {}));
+    StringSource stream(f.bytes, 7);
+    EXPECT_EQ(MakeSummaryPage(stream, {"x.csv", 0, {2024, 6, 1, 9, 0, 0, 540}}, converter), page);
+    for (std::uint64_t at = 1; at < f.bytes.size(); at += f.step) {
+      const std::uint64_t split[] = {at};
+      ASSERT_EQ(Page(ReadRecordFile(file, file.size(), newest, split)), page) << "split at " << at;
+    }
+  }
+}
+
+// A run at logon records no PC名: the name typed before stays.
+TEST(Inventory, ShowsTheLatestPcNameItsRecordsGave) {
+  const struct {
+    std::vector<std::string> names;
+    std::string shown;
+    std::vector<std::string> changes;
+  } kCases[] = {
+      {{"会計", "", ""}, "会計", {}},
+      {{"", "", "会計"}, "会計", {">会計"}},
+      {{"A", "", "B", ""}, "B", {"A>B"}},
+      {{"A", "", "A"}, "A", {}},
+      {{"A", "B", "", "A"}, "A", {"A>B", "B>A"}},
+      {{"", ""}, "", {}},
+  };
+  for (const auto& c : kCases) {
+    const std::string bytes = Runs(c.names);
+    StringSource file(bytes);
+    for (std::uint64_t at = 0; at < bytes.size(); at = bytes.find('\n', at) + 1) {
+      SCOPED_TRACE(c.shown + " split at " + std::to_string(at));
+      const RecordFile read =
+          ReadRecordFile(file, file.size(), INT64_MAX, std::span(&at, at == 0 ? 0 : 1));
+      const Pc& pc = read.inventory.pcs().at(0);
+      EXPECT_EQ(pc.LatestColumns()[column::kPcName], c.shown);
+      std::vector<std::string> changes;
+      for (const Change& change : pc.changes) {
+        for (const FieldChange& f : change.fields) {
+          if (f.label == "PC名") changes.push_back(f.before + ">" + f.after);
+        }
+      }
+      EXPECT_EQ(changes, c.changes);
+    }
+  }
 }
 
 TEST(Page, ConvertsCp932AndEscapesEverythingFromTheFile) {
