@@ -281,9 +281,10 @@ void Inventory::Add(const Fields& record) {
   head_ += static_cast<char>(name.size() & 0xFF);
   head_ += name;
   head_ += record.packed.substr(2 + own_name.size(), record.programs_at - 2 - own_name.size());
-  if (first) {
-    pc.pending.unnamed = later_part_ && own_name.empty();
-    if (later_part_) pc.pending.first = record.packed;
+  if (first && later_part_) {
+    pc.pending = std::make_unique<Pc::Pending>();
+    pc.pending->unnamed = own_name.empty();
+    pc.pending->first = record.packed;
   }
   if (first || seconds >= pc.latest_seconds) {
     pc.latest.clear();
@@ -291,23 +292,23 @@ void Inventory::Add(const Fields& record) {
   } else if (pc.latest.empty()) {
     pc.latest = pc.last;  // seldom: a record kept back, added later
     pc.latest_line = pc.last_line;
-    pc.pending.latest_unnamed = pc.pending.unnamed;
+    if (pc.pending) pc.pending->latest_unnamed = pc.pending->unnamed;
   }
   if (track_changes_ && !first) {
     Unpack(same_programs ? std::string_view(pc.last).substr(0, pc.last_head) : pc.last, before_);
     Change change =
         Compare(before_, same_programs ? std::span(record.columns).first(column::kFirstProgram)
                                        : std::span(record.columns));
-    if (pc.pending.unnamed && !own_name.empty()) {
+    if (pc.pending && pc.pending->unnamed && !own_name.empty()) {
       // Whether the part's first PC名 is a change, the parts before tell.
-      pc.pending.name = own_name;
-      pc.pending.name_change = pc.changes.size() + pc.dropped_changes + 1;
-      pc.pending.name_change_alone =
+      pc.pending->name = own_name;
+      pc.pending->name_change = pc.changes.size() + pc.dropped_changes + 1;
+      pc.pending->name_change_alone =
           change.fields.size() == 1 && change.added.empty() && change.removed.empty();
     }
     if (!change.empty()) Keep(pc, std::move(change));
   }
-  if (!own_name.empty()) pc.pending.unnamed = false;
+  if (pc.pending && !own_name.empty()) pc.pending->unnamed = false;
   if (same_programs) {
     pc.last.replace(0, pc.last_head, head_);
   } else {
@@ -323,7 +324,7 @@ void Inventory::Add(const Fields& record) {
 // may yet turn out no change.
 void Inventory::Keep(Pc& pc, Change&& change) const {
   pc.changes.push_back(std::move(change));
-  const std::size_t kept = Pc::kKeptChanges + (later_part_ && pc.pending.name_change != 0 ? 1 : 0);
+  const std::size_t kept = Pc::kKeptChanges + (pc.pending && pc.pending->name_change != 0 ? 1 : 0);
   if (pc.changes.size() > kept) {
     pc.changes.erase(pc.changes.begin());
     ++pc.dropped_changes;
@@ -333,7 +334,7 @@ void Inventory::Keep(Pc& pc, Change&& change) const {
 // What the records before a later part decide of a PC of it: the PC名 of
 // its records that gave none, and whether its first PC名 is a change.
 void Inventory::Settle(Pc& pc, std::string_view name_before) const {
-  Pc::Pending& pending = pc.pending;
+  const Pc::Pending& pending = *pc.pending;
   if (pending.unnamed && !name_before.empty()) {
     pc.last_head = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(pc.last_head) +
                                             SetName(pc.last, name_before));
@@ -359,8 +360,7 @@ void Inventory::Settle(Pc& pc, std::string_view name_before) const {
     pc.changes.erase(pc.changes.begin());
     ++pc.dropped_changes;
   }
-  pending = {};
-  pending.unnamed = false;
+  pc.pending.reset();
 }
 
 void Inventory::Join(Inventory&& later, std::uint64_t lines) {
@@ -388,7 +388,7 @@ void Inventory::Join(Inventory&& later, std::uint64_t lines) {
     }
     Pc& a = pcs_[found->second];
     const std::string name_before(FirstText(a.last));
-    const std::string first = std::move(b.pending.first);
+    const std::string first = std::move(b.pending->first);
     Settle(b, name_before);
     if (track_changes_) {
       Change change = Compare(UnpackColumns(a.last), UnpackColumns(first));

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -71,7 +72,8 @@ struct Pc {
   std::uint64_t dropped_changes = 0;
 
   // While a part of the file after the first is read, what the records
-  // before it decide when the parts are joined (Inventory::Join).
+  // before it decide when the parts are joined (Inventory::Join); none in
+  // the first part.
   struct Pending {
     std::string first;    // the part's first record, packed
     bool unnamed = true;  // no record of the part gave a PC名 yet
@@ -80,7 +82,7 @@ struct Pc {
     std::uint64_t name_change = 0;   // the number of its change (from 1) in the part
     bool name_change_alone = false;  // which lists nothing else
   };
-  Pending pending;
+  std::unique_ptr<Pending> pending;
   std::size_t last_head = 0;  // the bytes of `last` before its programs
 };
 
