@@ -112,7 +112,7 @@ class QuoteFinder {
 #if defined(__SSE2__)
     if (left >= 64) {
       const __m128i quote = _mm_set1_epi8('"');
-      for (int i = 0; i < 4; ++i) {
+      for (std::size_t i = 0; i < 4; ++i) {
         // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): SSE2's unaligned load
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
         const auto mask =
@@ -160,9 +160,11 @@ bool Undo(std::string_view line, QuoteFinder& quotes, std::size_t at, std::size_
 
 // Writes column `index`'s text behind its length at `out`: its first
 // bound + 1 bytes, without the quote that guards a user's text against
-// formulas (core/formula_text.h), cut to the bound.
-char* Put(char* out, std::string_view text, std::size_t index, std::size_t bound,
-          std::vector<std::string_view>& columns) {
+// formulas (core/formula_text.h), cut to the bound. The text is copied 16
+// bytes at a time where its bytes may be read up to `readable` and `out`
+// has 16 bytes to spare.
+char* Put(char* out, std::string_view text, const char* readable, std::size_t index,
+          std::size_t bound, std::vector<std::string_view>& columns) {
   text = text.substr(0, bound + 1);
   if (formula::IsUserColumn(index) && text.starts_with('\'') &&
       formula::NeedsGuard(text.substr(1))) {
@@ -174,7 +176,11 @@ char* Put(char* out, std::string_view text, std::size_t index, std::size_t bound
   *out++ = static_cast<char>(size >> 8);
   *out++ = static_cast<char>(size & 0xFF);
   columns.emplace_back(out, size);
-  std::memcpy(out, text.data(), text.size());
+  if (text.size() + 15 <= static_cast<std::size_t>(readable - text.data())) {
+    for (std::size_t i = 0; i < text.size(); i += 16) std::memcpy(out + i, text.data() + i, 16);
+  } else {
+    std::memcpy(out, text.data(), text.size());
+  }
   if (cut) std::memcpy(out + text.size(), kCutMark.data(), kCutMark.size());
   return out + size;
 }
@@ -191,8 +197,9 @@ char* Put(char* out, std::string_view text, std::size_t index, std::size_t bound
 // text with quotes inside goes through one more, bounded, copy.
 Split SplitColumns(std::string_view line, Fields& fields) {
   const std::size_t n = line.size();
-  // Each text takes at most 4 bytes more than its part of the line.
-  const std::size_t most = n + 4 * std::min(kMaxColumns, n + 1);
+  // Each text takes at most 4 bytes more than its part of the line; 16
+  // more to spare.
+  const std::size_t most = n + 4 * std::min(kMaxColumns, n + 1) + 16;
   if (fields.buffer.size() < most) fields.buffer.resize(most);
   char* const packed = fields.buffer.data();
   char* out = packed;
@@ -234,7 +241,9 @@ Split SplitColumns(std::string_view line, Fields& fields) {
       text = line.substr(i, end - i);
       i = end;
     }
-    out = Put(out, text, index, bound, columns);
+    const char* readable =
+        text.data() == fields.text.data() ? text.data() + text.size() : line.data() + n;
+    out = Put(out, text, readable, index, bound, columns);
     if (index + 1 == column::kFirstProgram)
       fields.programs_at = static_cast<std::size_t>(out - packed);
     if (i < n && ++i == n) break;

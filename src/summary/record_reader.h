@@ -162,12 +162,12 @@ class RecordReader {
 };
 
 // A reader of Fields alone: its buffer, the packed texts of a line (each
-// text at most 4 bytes more than its part of the line), their views (the
-// list at most doubled) and one text being unquoted. The parts of a file
+// text at most 4 bytes more than its part of the line, and 16 to spare),
+// their views (the list at most doubled) and one text being unquoted. The parts of a file
 // read at once hold together at most kMaxReaderBytes.
-inline constexpr std::size_t kMaxPartBytes = 2 * kMaxLineBytes + (kMaxLineBytes + 4 * kMaxColumns) +
-                                             2 * kMaxColumns * sizeof(std::string_view) +
-                                             2 * (kTextBytes + 1);
+inline constexpr std::size_t kMaxPartBytes =
+    2 * kMaxLineBytes + (kMaxLineBytes + 4 * kMaxColumns + 16) +
+    2 * kMaxColumns * sizeof(std::string_view) + 2 * (kTextBytes + 1);
 inline constexpr std::size_t kMaxParts = 2;
 static_assert(kMaxParts * kMaxPartBytes <= kMaxReaderBytes);
 
