@@ -273,7 +273,9 @@ void Inventory::Add(const Fields& record) {
   const bool first = pc.records == 0;
   const std::string_view own_name = record.columns[column::kPcName];
   const std::string_view programs = record.packed.substr(record.programs_at);
-  const bool same_programs = !first && std::string_view(pc.last).substr(pc.last_head) == programs;
+  const bool same_programs = !first && (record.programs_unchanged ||
+                                        std::string_view(pc.last).substr(pc.last_head) == programs);
+  if (!record.programs_unchanged) pc.last_raw = record.raw_programs;
   // The record's texts before its programs, with the PC名 it keeps.
   head_.clear();
   const std::string_view name = own_name.empty() && !first ? FirstText(pc.last) : own_name;
@@ -318,6 +320,11 @@ void Inventory::Add(const Fields& record) {
   pc.last_head = head_.size();
   pc.last_line = record.line;
   ++pc.records;
+}
+
+const std::string* Inventory::Find(std::string_view computer) const {
+  const auto found = index_.find(PcKey(computer));
+  return found == index_.end() ? nullptr : &pcs_[found->second].last_raw;
 }
 
 // The newest kKeptChanges; one more in a later part while its first PC名

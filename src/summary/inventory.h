@@ -84,9 +84,10 @@ struct Pc {
   };
   std::unique_ptr<Pending> pending;
   std::size_t last_head = 0;  // the bytes of `last` before its programs
+  std::string last_raw;       // its last line's programs as they stand in it
 };
 
-class Inventory {
+class Inventory final : public LastPrograms {
  public:
   // `later_part`: the records follow others, read apart and joined to this
   // inventory's beginning later (Join).
@@ -99,6 +100,8 @@ class Inventory {
   // Takes the records of the part of the file that follows this one, as if
   // they had been added here; their lines count on from `lines`.
   void Join(Inventory&& later, std::uint64_t lines);
+
+  const std::string* Find(std::string_view computer) const override;
 
   // In the order of their first record.
   const std::vector<Pc>& pcs() const { return pcs_; }

@@ -33,8 +33,8 @@ RecordFile ReadPart(FileSource& file, std::uint64_t size, std::int64_t newest, s
                     std::uint64_t end) {
   const std::uint64_t from = begin == 0 ? 0 : begin - 1;
   PartSource source(file, from, size);
-  RecordReader reader(source, newest, {begin != 0, end - from});
   RecordFile part{Inventory(true, begin != 0), {}};
+  RecordReader reader(source, newest, {begin != 0, end - from}, &part.inventory);
   while (const Fields* fields = reader.NextFields()) part.inventory.Add(*fields);
   part.stats = reader.stats();
   return part;

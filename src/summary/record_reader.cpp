@@ -195,7 +195,7 @@ char* Put(char* out, std::string_view text, const char* readable, std::size_t in
 // next comma. A comma at the very end closes the line. A text is copied
 // once, into the packed texts, where no text grows past its bound; only a
 // text with quotes inside goes through one more, bounded, copy.
-Split SplitColumns(std::string_view line, Fields& fields) {
+Split SplitColumns(std::string_view line, Fields& fields, const LastPrograms* last) {
   const std::size_t n = line.size();
   // Each text takes at most 4 bytes more than its part of the line; 16
   // more to spare.
@@ -206,6 +206,8 @@ Split SplitColumns(std::string_view line, Fields& fields) {
   std::vector<std::string_view>& columns = fields.columns;
   columns.clear();
   fields.programs_at = 0;
+  fields.raw_programs = {};
+  fields.programs_unchanged = false;
   QuoteFinder quotes(line);
   std::size_t i = 0;
   Split split = Split::kDone;
@@ -244,8 +246,16 @@ Split SplitColumns(std::string_view line, Fields& fields) {
     const char* readable =
         text.data() == fields.text.data() ? text.data() + text.size() : line.data() + n;
     out = Put(out, text, readable, index, bound, columns);
-    if (index + 1 == column::kFirstProgram)
+    if (index + 1 == column::kFirstProgram) {
       fields.programs_at = static_cast<std::size_t>(out - packed);
+      fields.raw_programs = line.substr(i < n ? i + 1 : n);
+      const std::string* before =
+          last != nullptr ? last->Find(columns[column::kComputer]) : nullptr;
+      if (before != nullptr && *before == fields.raw_programs) {
+        fields.programs_unchanged = true;
+        break;
+      }
+    }
     if (i < n && ++i == n) break;
   }
   if (columns.size() < column::kFirstProgram)
@@ -358,7 +368,7 @@ const Fields* RecordReader::NextFields() {
     std::string_view reason = kTooLong;
     LineKind kind = LineKind::kUnreadable;
     if (!too_long) {
-      kind = Classify(SplitColumns(WithoutCr(line), fields_), fields_.columns, reason);
+      kind = Classify(SplitColumns(WithoutCr(line), fields_, last_), fields_.columns, reason);
     }
     if (kind == LineKind::kRecord && RecordSeconds(fields_.columns[column::kTime]) > newest_) {
       kind = LineKind::kUnreadable;

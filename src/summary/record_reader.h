@@ -102,6 +102,8 @@ struct Fields {
   std::string_view packed;
   std::vector<std::string_view> columns;  // into packed
   std::size_t programs_at = 0;            // where in packed the programs begin
+  std::string_view raw_programs;          // the line's bytes after its 20th column
+  bool programs_unchanged = false;        // the PC's last ones: not in packed
   std::string buffer;                     // behind packed
   std::string text;                       // a text whose quotes are undone
 
@@ -110,8 +112,19 @@ struct Fields {
   }
 };
 
-// Splits quoted columns into their texts, each cut to its bound.
-Split SplitColumns(std::string_view line, Fields& fields);
+// The programs of a PC's last record as its line held them (the bytes
+// after its 20th column): a line that repeats them gives the same texts,
+// and goes without splitting them again.
+class LastPrograms {
+ public:
+  virtual ~LastPrograms() = default;
+  // Of the PC of that computer name; nullptr when there is none yet.
+  virtual const std::string* Find(std::string_view computer) const = 0;
+};
+
+// Splits quoted columns into their texts, each cut to its bound; with
+// `last`, stops after the 20th when the programs are the PC's last ones.
+Split SplitColumns(std::string_view line, Fields& fields, const LastPrograms* last = nullptr);
 
 // "2003.01.20 09:15:42" as seconds since 1970-01-01 00:00:00 of the same
 // clock; -1 when the text has not that form.
@@ -130,8 +143,9 @@ struct Part {
 class RecordReader {
  public:
   // Records dated after `newest` (in RecordSeconds) are unreadable.
-  RecordReader(ByteSource& source, std::int64_t newest, Part part = {})
-      : source_(source), newest_(newest), part_(part) {}
+  RecordReader(ByteSource& source, std::int64_t newest, Part part = {},
+               const LastPrograms* last = nullptr)
+      : source_(source), newest_(newest), part_(part), last_(last) {}
 
   // The next record, valid until the next call; nullptr after the last.
   const Fields* NextFields();
@@ -149,6 +163,7 @@ class RecordReader {
   ByteSource& source_;
   std::int64_t newest_;
   Part part_;
+  const LastPrograms* last_;
   std::uint64_t taken_ = 0;  // of the source, up to the line to read next
   std::string buffer_;       // its bytes up to end_ are read
   std::size_t start_ = 0;    // of the first unread line in buffer_
