@@ -54,7 +54,7 @@ std::string Unanswered(const HttpReply& reply) {
       why = "ｻｰﾊﾞ証明書を信頼できません (err=%d)";
       break;
     case HttpFailure::kTls:
-      why = "ｻｰﾊﾞとTLS 1.2以上で通信できません (err=%d)";
+      why = "ｻｰﾊﾞとTLSで接続できません: 証明書と、TLS 1.2以上への対応を確かめてください (err=%d)";
       break;
     case HttpFailure::kNone:
     case HttpFailure::kConnect:

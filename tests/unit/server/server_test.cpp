@@ -175,7 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "ｻｰﾊﾞ証明書を信頼できません (err=60)"},
         ReplyCase{{12157, 0, {}, {}, false, HttpFailure::kTls},
                   false,
-                  "ｻｰﾊﾞとTLS 1.2以上で通信できません (err=12157)"},
+                  "ｻｰﾊﾞとTLSで接続できません: 証明書と、TLS 1.2以上への対応を確かめてください "
+                  "(err=12157)"},
         ReplyCase{{126, 0, {}, {}}, false, "ｻｰﾊﾞに接続できません (err=126)"},
         // An answer that is no inventory's.
         ReplyCase{{0, 500, "text/html", "<html>"}, false, "ｻｰﾊﾞがｴﾗｰを返しました (HTTP 500)"},
