@@ -127,6 +127,7 @@ HttpReply Failed(DWORD code = GetLastError()) {
     case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
     case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
     case ERROR_WINHTTP_SECURE_CERT_REVOKED:
+    case ERROR_WINHTTP_SECURE_CERT_REV_FAILED:
     case ERROR_WINHTTP_SECURE_INVALID_CERT:
       reply.failure = HttpFailure::kCertificate;
       break;
@@ -227,6 +228,8 @@ HttpReply PostNow(const HttpTarget& to, std::string_view content_type, std::stri
   ApplyAutomaticProxy(api, proxy, request.get(), wide_url);
   DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
   api.set_option(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
+  // A server that asks for a client certificate gets none, and may go on.
+  if (https) api.set_option(request.get(), WINHTTP_OPTION_CLIENT_CERT_CONTEXT, nullptr, 0);
   const auto left = static_cast<int>(deadline.Left());
   if (left == 0) return TimedOut();
   api.set_timeouts(request.get(), left, left, left, left);
