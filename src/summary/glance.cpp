@@ -62,9 +62,8 @@ std::int64_t Number(std::string_view text) {
 }
 
 bool Feature(std::string_view text) {
-  return text.size() == 4 && std::all_of(text.begin(), text.end(), [](char c) {
-           return (c >= '0' && c <= '9') || c == 'H';
-         });
+  return text.size() == 4 && std::all_of(text.begin(), text.end(),
+                                         [](char c) { return (c >= '0' && c <= '9') || c == 'H'; });
 }
 
 }  // namespace

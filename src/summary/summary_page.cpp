@@ -130,11 +130,22 @@ constexpr std::string_view kPcColumns[] = {"PC名",
                                            "記録数",
                                            "注意"};
 // The fixed columns of a record, the users under one heading.
-constexpr std::string_view kRecordColumns[] = {
-    "PC名",      "情報取得時刻",       "Windows起動時間", "WindowsVer",
-    "CPU種類､ｽﾋﾟｰﾄﾞ､psn", "ﾒﾓﾘの空/全容量", "ｼｽﾃﾑHDの空/全容量", "GDI、USERﾘｿｰｽ残量",
-    "WinSockVer", "GetUserName",        "GetComputerName", "gethostname",
-    "IPｱﾄﾞﾚｽ",   "MACｱﾄﾞﾚｽ",           "ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀ、ﾎﾟｰﾄ", "ﾛｸﾞｲﾝ者"};
+constexpr std::string_view kRecordColumns[] = {"PC名",
+                                               "情報取得時刻",
+                                               "Windows起動時間",
+                                               "WindowsVer",
+                                               "CPU種類､ｽﾋﾟｰﾄﾞ､psn",
+                                               "ﾒﾓﾘの空/全容量",
+                                               "ｼｽﾃﾑHDの空/全容量",
+                                               "GDI、USERﾘｿｰｽ残量",
+                                               "WinSockVer",
+                                               "GetUserName",
+                                               "GetComputerName",
+                                               "gethostname",
+                                               "IPｱﾄﾞﾚｽ",
+                                               "MACｱﾄﾞﾚｽ",
+                                               "ﾃﾞﾌｫﾙﾄﾌﾟﾘﾝﾀ、ﾎﾟｰﾄ",
+                                               "ﾛｸﾞｲﾝ者"};
 constexpr std::string_view kMemoryBands[] = {"4GB未満", "4～8GB", "8～16GB", "16GB以上"};
 constexpr std::string_view kFreeBands[] = {"10%未満", "10～25%", "25～50%", "50%以上"};
 constexpr std::string_view kAgeBands[] = {"今日", "7日以内", "30日以内", "30日より前"};
@@ -339,7 +350,9 @@ void WriteChart(Html& html, std::string_view id, std::string_view title,
                    << std::to_string(height) << "\" viewBox=\"0 0 " << std::to_string(width) << ' '
                    << std::to_string(height) << "\"><desc id=\"" << id << "-d\">";
   for (std::size_t i = 0; i < bars.size(); ++i) {
-    html.Text(i == 0 ? "" : "、").Text(bars[i].label).Text(": " + std::to_string(bars[i].count) + "台");
+    html.Text(i == 0 ? "" : "、")
+        .Text(bars[i].label)
+        .Text(": " + std::to_string(bars[i].count) + "台");
     if (!bars[i].note.empty()) html.Text(" (").Text(bars[i].note).Text(")");
   }
   html << "</desc>\n";
@@ -349,16 +362,13 @@ void WriteChart(Html& html, std::string_view id, std::string_view title,
     const auto length = static_cast<int>(bar.count * kLength / most);
     html << "<g class=\"bar " << bar.css << "\" data-k=\"" << bar.key << "\" data-l=\"";
     html.Text(title).Text(": ").Text(bar.label) << "\"><title>";
-    html.Text(bar.label).Text(": " + std::to_string(bar.count) + "台") << "</title><text x=\"0\" y=\""
-                                                                       << std::to_string(y + 15)
-                                                                       << "\">";
-    html.Text(cp932::Cut(bar.label, 24)) << "</text><rect x=\"" << std::to_string(label_width)
-                                         << "\" y=\"" << std::to_string(y + 3) << "\" width=\""
-                                         << std::to_string(std::max(length, 2))
-                                         << "\" height=\"16\"/><text x=\""
-                                         << std::to_string(label_width + std::max(length, 2) + 4)
-                                         << "\" y=\"" << std::to_string(y + 15) << "\">"
-                                         << std::to_string(bar.count) << "</text>";
+    html.Text(bar.label).Text(": " + std::to_string(bar.count) + "台")
+        << "</title><text x=\"0\" y=\"" << std::to_string(y + 15) << "\">";
+    html.Text(cp932::Cut(bar.label, 24))
+        << "</text><rect x=\"" << std::to_string(label_width) << "\" y=\"" << std::to_string(y + 3)
+        << "\" width=\"" << std::to_string(std::max(length, 2)) << "\" height=\"16\"/><text x=\""
+        << std::to_string(label_width + std::max(length, 2) + 4) << "\" y=\""
+        << std::to_string(y + 15) << "\">" << std::to_string(bar.count) << "</text>";
     if (!bar.note.empty()) {
       html << "<text x=\"" << std::to_string(label_width + kLength + 44) << "\" y=\""
            << std::to_string(y + 15) << "\">";
@@ -425,8 +435,7 @@ void WriteSelect(Html& html, std::string_view key, std::string_view label, std::
 
 void WriteGlance(Html& html, std::vector<Shown>& pcs) {
   if (pcs.empty()) return;
-  std::vector<Bar> windows =
-      CountBars(pcs, &Shown::release, &Shown::windows_bar, 'w', pcs.size());
+  std::vector<Bar> windows = CountBars(pcs, &Shown::release, &Shown::windows_bar, 'w', pcs.size());
   std::size_t ended = 0;
   std::size_t ending = 0;
   for (const Shown& shown : pcs) {
@@ -446,8 +455,8 @@ void WriteGlance(Html& html, std::vector<Shown>& pcs) {
   WriteChart(html, "c-mem", "ﾒﾓﾘの全容量", BandBars(pcs, &Shown::memory, kMemoryBands, 'm'), 80, 0);
   WriteChart(html, "c-free", "ｼｽﾃﾑHDの空き", BandBars(pcs, &Shown::free, kFreeBands, 'f'), 80, 0);
   WriteChart(html, "c-age", "最新の記録", BandBars(pcs, &Shown::age, kAgeBands, 'a'), 80, 0);
-  WriteChart(html, "c-cpu", "CPU種類",
-             CountBars(pcs, &Shown::cpu, &Shown::cpu_bar, 'c', kCpuBars), 150, 0);
+  WriteChart(html, "c-cpu", "CPU種類", CountBars(pcs, &Shown::cpu, &Shown::cpu_bar, 'c', kCpuBars),
+             150, 0);
   html << "</section>\n";
 }
 
