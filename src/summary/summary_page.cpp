@@ -35,82 +35,115 @@ constexpr std::string_view kStyle =
     "svg text{font-size:12px;fill:#222}.bar{cursor:pointer}.bar rect{fill:#6b8cc4}"
     ".bar:hover rect{fill:#3d5f9e}.bar.ending rect{fill:#e8a030}.bar.ended rect{fill:#cc4444}"
     ".bar.on rect{stroke:#222;stroke-width:2}.sel.on{font-weight:bold}"
-    ".who,#tools{display:none}html.js .who{display:inline}html.js #tools{display:block}"
+    ".js-only{display:none}html.js .js-only{display:block}"
     ".pc:target{outline:3px solid #e8a030}#v-rec th{background:#eef1f6}"
     "#v-progs{columns:18em;padding-left:1.2em}"
+    "#programs-place,#changes-list{content-visibility:auto;contain-intrinsic-size:auto 3000px}"
+    ".pc{content-visibility:auto;contain-intrinsic-size:auto 4em}#more button{margin-left:.5em}"
     ".added{color:#060}.removed{color:#a00}";
 
 constexpr std::string_view kScript =
     "(function(){"
     "var d=document,$=function(i){return d.getElementById(i);};d.documentElement.className='js';"
-    "var box=$('filter'),main=$('main'),view=$('view'),key='',texts,names,groups,progs,holders,"
-    "pcdata;"
-    "var pcRows=[].slice.call(d.querySelectorAll('#pcs tbody tr')),"
-    "progRows=[].slice.call(d.querySelectorAll('#programs tbody tr'));"
     "function json(id){return JSON.parse($(id).textContent);}"
-    "function getProgs(){if(!progs){progs=json('progs');"
-    "progs.l=progs.n.map(function(s){return s.toLowerCase();});}return progs;}"
-    "function prepare(){if(texts)return;"
-    "texts=pcRows.map(function(r){return r.textContent.toLowerCase();});"
-    "names=pcRows.map(function(r){return r.cells[1].textContent.toLowerCase();});"
-    "groups=pcRows.map(function(r){return ' '+r.getAttribute('data-g')+' ';});getProgs();}"
-    "function apply(){prepare();var q=box.value.toLowerCase(),k=' '+key+' ',n=0,held=null;"
-    "pcRows.forEach(function(r,i){var h=(q!==''&&texts[i].indexOf(q)<0)||"
-    "(key!==''&&groups[i].indexOf(k)<0);if(r.hidden!==h)r.hidden=h;if(!h)n++;});"
-    "if(q!==''){held=new Uint8Array(progs.n.length);names.forEach(function(s,i){"
-    "if(s.indexOf(q)>=0)progs.p[i].forEach(function(j){held[j]=1;});});}"
-    "progRows.forEach(function(r,j){var h=held!==null&&!held[j]&&progs.l[j].indexOf(q)<0;"
-    "if(r.hidden!==h)r.hidden=h;});"
-    "$('shown').textContent=n;$('narrow').hidden=key==='';"
-    "d.querySelectorAll('[data-k]').forEach(function(b){"
-    "b.classList.toggle('on',b.getAttribute('data-k')===key);"
-    "if(b.getAttribute('data-k')===key)$('narrowed').textContent=b.getAttribute('data-l');});}"
+    "var box=$('filter'),main=$('main'),view=$('view'),data=json('pcdata'),pd=json('progs'),"
+    "c=data.c,x=data.x,key='',step=50,held,texts,names,groups,ids,notes,"
+    "pl=pd.n.map(function(s){return s.toLowerCase();}),at=[0,10,1,-1,9,3,4,5,6,12,13,14,-2,-3,-4];"
+    "function val(i,k){return at[k]>=0?c[i][at[k]]:x[i][-at[k]];}"
+    "function getHeld(){if(!held)held=json('held');return held;}"
+    "function Part(id,labels,count,fill,value){"
+    "var "
+    "t=d.createElement('table'),h=t.createTHead().insertRow(),b=t.createTBody(),more=$(id+'-more'),"
+    "p={order:[],shown:[],limit:step},i;t.id=id;"
+    "labels.forEach(function(l){h.appendChild(d.createElement('th')).textContent=l;});"
+    "$(id+'-place').appendChild(t);for(i=0;i<count;i++)p.order.push(i);p.shown=p.order;"
+    "p.render=function(){if(p.after)p.after();var "
+    "f=d.createDocumentFragment(),m=Math.min(p.shown.length,p.limit),j;"
+    "for(j=0;j<m;j++)f.appendChild(fill(p.shown[j]));b.textContent='';b.appendChild(f);"
+    "more.hidden=p.shown.length<=m;more.querySelector('.k').textContent=m;"
+    "more.querySelector('.n').textContent=p.shown.length;};"
+    "more.querySelector('button').addEventListener('click',function(){p.limit+=step*10;p.render();}"
+    ");"
+    "h.addEventListener('click',function(e){var th=e.target.closest('th'),k=th.cellIndex,"
+    "up=th.getAttribute('aria-sort')!=='ascending',coll=new Intl.Collator('ja',{numeric:true});"
+    "[].forEach.call(h.cells,function(e){e.removeAttribute('aria-sort');});"
+    "th.setAttribute('aria-sort',up?'ascending':'descending');p.order.sort(function(a,b){"
+    "var r=coll.compare(String(value(a,k)),String(value(b,k)));return up?r:-r;});apply();});"
+    "return p;}"
+    "function cell(tr,text,css){var td=tr.insertCell();td.textContent=text;if(css)td.className=css;"
+    "return td;}"
+    "function link(i){var a=d.createElement('a');a.href='#'+x[i][0];a.textContent=c[i][10];return "
+    "a;}"
+    "var pcs=Part('pcs',data.t,c.length,function(i){var tr=d.createElement('tr'),fl=x[i][5],k;"
+    "if(fl&1)tr.className='stale';for(k=0;k<15;k++){"
+    "if(k===1)tr.insertCell().appendChild(link(i));"
+    "else cell(tr,val(i,k),k===3||k>11&&k<14?'n':k===5&&fl&6?(fl&2?'bad':'warn'):"
+    "(k===7&&fl&8)||(k===8&&fl&16)?'warn':'');}return tr;},val);"
+    "pcs.after=listChanges;"
+    "var words=$('programs-place').dataset;"
+    "var progs=Part('programs',pd.t,pd.n.length,function(j){var tr=d.createElement('tr');"
+    "cell(tr,pd.n[j]);cell(tr,pd.k[j],'n');var "
+    "b=tr.insertCell().appendChild(d.createElement('button'));"
+    "b.type='button';b.className='who';b.textContent=words.show;b.dataset.p=j;return tr;},"
+    "function(j,k){return k===0?pd.n[j]:pd.k[j];});"
+    "pcs.render();progs.render();"
+    "function prepare(){if(texts)return;texts=[];names=[];groups=[];"
+    "for(var i=0;i<c.length;i++){var t=[];for(var k=0;k<15;k++)t.push(val(i,k));"
+    "texts.push(t.join('\\t').toLowerCase());names.push(c[i][10].toLowerCase());"
+    "groups.push(' '+x[i][6]+' ');}}"
+    "function apply(){prepare();var q=box.value.toLowerCase(),k=' '+key+' ',on=null;"
+    "pcs.shown=pcs.order.filter(function(i){return(q===''||texts[i].indexOf(q)>=0)&&"
+    "(key===''||groups[i].indexOf(k)>=0);});pcs.limit=step;pcs.render();"
+    "if(q!==''){on=new Uint8Array(pd.n.length);getHeld().forEach(function(l,i){"
+    "if(names[i].indexOf(q)>=0)l.forEach(function(j){on[j]=1;});});}"
+    "progs.shown=on?progs.order.filter(function(j){return "
+    "on[j]||pl[j].indexOf(q)>=0;}):progs.order;"
+    "progs.limit=step;progs.render();$('shown').textContent=pcs.shown.length;$('narrow').hidden="
+    "key==='';"
+    "d.querySelectorAll('[data-k]').forEach(function(b){var on=b.dataset.k===key;"
+    "b.classList.toggle('on',on);if(on)$('narrowed').textContent=b.dataset.l;});}"
     "var pending=0;box.addEventListener('input',function(){if(!pending)pending="
     "requestAnimationFrame(function(){pending=0;apply();});});"
     "d.addEventListener('click',function(e){var b=e.target.closest('[data-k]');if(b){"
-    "var k=b.getAttribute('data-k');key=key===k?'':k;apply();return;}"
+    "key=key===b.dataset.k?'':b.dataset.k;apply();return;}"
     "b=e.target.closest('.who');if(b)who(b);});"
     "$('clear').addEventListener('click',function(){key='';apply();});"
-    "function who(b){var cell=b.parentNode,list=cell.querySelector('span');"
-    "var t=b.textContent;b.textContent=b.getAttribute('data-t');b.setAttribute('data-t',t);"
-    "if(list){list.remove();return;}var p=getProgs(),j=+b.getAttribute('data-p');"
-    "if(!holders){holders=p.n.map(function(){return[];});p.p.forEach(function(l,i){"
-    "l.forEach(function(x){holders[x].push(i);});});}"
-    "list=d.createElement('span');holders[j].forEach(function(i,m){"
-    "if(m)list.appendChild(d.createTextNode(', '));"
-    "list.appendChild(pcRows[i].cells[1].firstChild.cloneNode(true));});"
-    "cell.appendChild(list);}"
-    "$('export').addEventListener('click',function(){var t=$('pcs'),lines=[];"
-    "function cell(c){var s=c.textContent;if(/^[=+\\-@\\t\\r]/.test(s))s=\"'\"+s;"
-    "return '\"'+s.replace(/\"/g,'\"\"')+'\"';}"
-    "[t.tHead.rows[0]].concat([].slice.call(t.tBodies[0].rows)).forEach(function(r){"
-    "if(!r.hidden)lines.push([].map.call(r.cells,cell).join(','));});"
+    "function who(b){var td=b.parentNode,list=td.querySelector('span');"
+    "b.textContent=list?words.show:words.hide;if(list){list.remove();return;}"
+    "var j=+b.dataset.p;list=td.appendChild(d.createElement('span'));"
+    "getHeld().forEach(function(l,i){if(l.indexOf(j)>=0){"
+    "if(list.firstChild)list.appendChild(d.createTextNode(', '));list.appendChild(link(i));}});}"
+    "$('export').addEventListener('click',function(){"
+    "function q(s){s=String(s);if(/^[=+\\-@\\t\\r]/.test(s))s=\"'\"+s;return "
+    "'\"'+s.replace(/\"/g,'\"\"')+'\"';}"
+    "var lines=[data.t.map(q).join(',')];pcs.shown.forEach(function(i){var r=[];"
+    "for(var k=0;k<15;k++)r.push(q(val(i,k)));lines.push(r.join(','));});"
     "var a=d.createElement('a');a.href=URL.createObjectURL(new Blob(['\\ufeff'+"
     "lines.join('\\r\\n')+'\\r\\n'],{type:'text/csv'}));a.download='pcs.csv';"
     "d.body.appendChild(a);a.click();a.remove();});"
-    "function show(){var h=location.hash.slice(1);try{h=decodeURIComponent(h);}catch(e){}"
-    "var sec=h.slice(0,3)==='pc-'?$(h):null;"
-    "if(!sec||!sec.classList.contains('pc')){main.hidden=false;view.hidden=true;return;}"
-    "if(!pcdata)pcdata=json('pcdata');var i=+sec.getAttribute('data-i'),c=pcdata.c[i],"
-    "rec=$('v-rec').tBodies[0],ul=$('v-progs'),p=getProgs();"
-    "$('v-name').textContent=sec.firstElementChild.textContent;rec.textContent='';"
-    "pcdata.h.forEach(function(label,k){var tr=rec.insertRow(),th=d.createElement('th');"
-    "th.textContent=label;tr.appendChild(th);tr.insertCell().textContent=k<15?c[k]:"
-    "c.slice(15,20).filter(Boolean).join(', ');});"
-    "ul.textContent='';p.p[i].map(function(j){return p.n[j];}).sort().forEach(function(s){"
-    "ul.appendChild(d.createElement('li')).textContent=s;});$('v-n').textContent=p.p[i].length;"
-    "var ch=$('v-changes');ch.textContent='';[].slice.call(sec.children,1).forEach("
-    "function(n){ch.appendChild(n.cloneNode(true));});"
+    "function changes(id){var s,m,re,last;if(!notes){"
+    "notes={t:$('changes-place').textContent};re=/<div class=\"pc\" id=\"([^\"]*)\"/g;"
+    "while((m=re.exec(notes.t))){if(last)last[1]=m.index;notes[m[1]]=last=[m.index,0];}"
+    "if(last)last[1]=notes.t.indexOf('</section>',last[0]);}"
+    "s=notes[id];return !s||id==='t'?'':notes.t.slice(s[0],s[1]).replace(' id=',' data-id=');}"
+    "function listChanges(){$('changes-list').innerHTML=pcs.shown.slice(0,pcs.limit).map("
+    "function(i){return changes(x[i][0]);}).join('');}"
+    "function show(){var h=location.hash.slice(1),i,sec;try{h=decodeURIComponent(h);}catch(e){}"
+    "if(!ids){ids={};x.forEach(function(r,i){ids[r[0]]=i;});}i=ids[h];"
+    "sec=i===undefined?'':changes(h);"
+    "if(!sec){main.hidden=false;view.hidden=true;return;}"
+    "var t=d.createElement('template');t.innerHTML=sec;sec=t.content.firstChild;"
+    "var r=c[i],rec=$('v-rec').tBodies[0],ul=$('v-progs'),l=getHeld()[i];"
+    "$('v-name').textContent=sec.firstChild.textContent;rec.textContent='';"
+    "data.h.forEach(function(label,k){var tr=rec.insertRow();"
+    "tr.appendChild(d.createElement('th')).textContent=label;"
+    "cell(tr,k<15?r[k]:r.slice(15,20).filter(Boolean).join(', '));});"
+    "ul.textContent='';l.map(function(j){return pd.n[j];}).sort().forEach(function(s){"
+    "ul.appendChild(d.createElement('li')).textContent=s;});$('v-n').textContent=l.length;"
+    "sec.firstChild.remove();var ch=$('v-changes');ch.textContent='';ch.appendChild(sec);"
     "main.hidden=true;view.hidden=false;window.scrollTo(0,0);}"
     "window.addEventListener('hashchange',show);show();"
-    "d.querySelectorAll('thead th').forEach(function(th){th.addEventListener('click',function(){"
-    "var table=th.closest('table'),body=table.tBodies[0],i=th.cellIndex,"
-    "up=th.getAttribute('aria-sort')!=='ascending';"
-    "table.querySelectorAll('th').forEach(function(h){h.removeAttribute('aria-sort');});"
-    "th.setAttribute('aria-sort',up?'ascending':'descending');"
-    "var list=[].slice.call(body.rows);list.sort(function(a,b){"
-    "var c=a.cells[i].textContent.localeCompare(b.cells[i].textContent,'ja',{numeric:true});"
-    "return up?c:-c;});list.forEach(function(r){body.appendChild(r);});});});"
+    "(window.requestIdleCallback||setTimeout)(function(){prepare();getHeld();});"
     "})();";
 
 // The labels of the record header, and the page's own words.
@@ -471,42 +504,68 @@ std::string Groups(const Shown& s) {
   return groups;
 }
 
+// What the PC table marks of a PC: the texts of its 注意 column, and
+// which cells are marked as kMark bits.
+enum Mark { kStale = 1, kEnded = 2, kEnding = 4, kSmallMemory = 8, kLittleFree = 16 };
+
+int Marks(const Shown& shown, std::string& marks) {
+  int flags = 0;
+  const auto mark = [&](int flag, std::string_view text) {
+    flags |= flag;
+    marks += marks.empty() ? "" : " ";
+    marks += text;
+  };
+  if (shown.support == Support::kEnded) mark(kEnded, "更新終了");
+  if (shown.support == Support::kEnding) {
+    mark(kEnding, std::string(shown.lifecycle->home_pro) + "に更新終了");
+  }
+  if (shown.memory == 0) mark(kSmallMemory, "ﾒﾓﾘ4GB未満");
+  if (shown.free == 0) mark(kLittleFree, "空き10%未満");
+  if (shown.days > kStaleDays) mark(kStale, "30日以上記録なし");
+  return flags;
+}
+
+// The line under a table the script makes a part at a time.
+void WriteMore(Html& html, std::string_view id) {
+  html << "<p id=\"" << id << "\" hidden>";
+  html.Text("該当する ") << "<span class=\"n\"></span>";
+  html.Text(" 件のうち ") << "<span class=\"k\"></span>";
+  html.Text(" 件を表示しています。") << "<button type=\"button\">";
+  html.Text("さらに表示") << "</button></p>\n";
+}
+
+// The script makes the PC table from the page's data, a part at a time; the
+// whole table is here for a browser without scripts.
 void WritePcs(Html& html, const std::vector<Shown>& pcs) {
   html << "<h2>";
-  html.Text("PC") << "</h2>\n<table id=\"pcs\">\n<thead><tr>";
+  html.Text("PC") << "</h2>\n<div id=\"pcs-place\"></div>\n";
+  WriteMore(html, "pcs-more");
+  html << "<noscript><table id=\"pcs\">\n<thead><tr>";
   for (std::string_view label : kPcColumns) {
     html << "<th>";
     html.Text(label) << "</th>";
   }
   html << "</tr></thead>\n<tbody>\n";
+  std::string marks;
   for (const Shown& shown : pcs) {
     const std::vector<std::string_view> r = shown.pc->LatestColumns();
-    const bool stale = shown.days > kStaleDays;
-    html << (stale ? "<tr class=\"stale\" data-g=\"" : "<tr data-g=\"") << Groups(shown) << "\">";
+    marks.clear();
+    const int flags = Marks(shown, marks);
+    html << ((flags & kStale) != 0 ? "<tr class=\"stale\">" : "<tr>");
     html.Cell(r[column::kPcName]) << "<td><a href=\"#" << PcId(shown.key) << "\">";
     html.Text(r[column::kComputer]) << "</a></td>";
     html.Cell(r[column::kTime]).Number(shown.days).Cell(r[column::kUser]);
-    const bool ended = shown.support == Support::kEnded;
-    const bool ending = shown.support == Support::kEnding;
-    html.Cell(r[column::kWindows], ended ? "bad" : ending ? "warn" : "").Cell(r[column::kCpu]);
-    html.Cell(r[column::kMemory], shown.memory == 0 ? "warn" : "");
-    html.Cell(r[column::kDisk], shown.free == 0 ? "warn" : "");
+    html.Cell(r[column::kWindows], (flags & kEnded) != 0    ? "bad"
+                                   : (flags & kEnding) != 0 ? "warn"
+                                                            : "");
+    html.Cell(r[column::kCpu]).Cell(r[column::kMemory], (flags & kSmallMemory) != 0 ? "warn" : "");
+    html.Cell(r[column::kDisk], (flags & kLittleFree) != 0 ? "warn" : "");
     html.Cell(r[column::kIp]).Cell(r[column::kMac]).Cell(r[column::kPrinter]);
     html.Number(static_cast<std::int64_t>(r.size() - column::kFirstProgram))
         .Number(static_cast<std::int64_t>(shown.pc->records));
-    std::string marks;
-    const auto mark = [&marks](std::string_view text) {
-      marks += marks.empty() ? "" : " ";
-      marks += text;
-    };
-    if (ended) mark("更新終了");
-    if (ending) mark(std::string(shown.lifecycle->home_pro) + "に更新終了");
-    if (shown.memory == 0) mark("ﾒﾓﾘ4GB未満");
-    if (shown.free == 0) mark("空き10%未満");
-    if (stale) mark("30日以上記録なし");
     html.Cell(marks) << "</tr>\n";
   }
-  html << "</tbody></table>\n";
+  html << "</tbody></table></noscript>\n";
 }
 
 // Each program once, with the number of PCs that have it. Which PCs those
@@ -536,25 +595,37 @@ void WritePrograms(Html& html, const std::vector<Shown>& pcs) {
   });
   std::vector<std::uint32_t> rank(names.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) rank[order[i]] = i;
+  constexpr std::string_view kLabels[] = {"ｲﾝｽﾄｰﾙｿﾌﾄ", "PC数", "GetComputerName"};
   html << "<h2>";
-  html.Text("ｲﾝｽﾄｰﾙｿﾌﾄ") << "</h2>\n<table id=\"programs\">\n<thead><tr><th>";
-  html.Text("ｲﾝｽﾄｰﾙｿﾌﾄ") << "</th><th>";
-  html.Text("PC数") << "</th><th>";
-  html.Text("GetComputerName") << "</th></tr></thead>\n<tbody>\n";
-  for (std::uint32_t i = 0; i < order.size(); ++i) {
-    html << "<tr>";
-    html.Cell(names[order[i]]).Number(counts[order[i]])
-        << "<td><button type=\"button\" class=\"who\" data-p=\"" << std::to_string(i)
-        << "\" data-t=\"";
-    html.Text("閉じる") << "\">";
-    html.Text("PCを表示") << "</button></td></tr>\n";
+  html.Text("ｲﾝｽﾄｰﾙｿﾌﾄ") << "</h2>\n<div id=\"programs-place\" data-show=\"";
+  html.Text("PCを表示") << "\" data-hide=\"";
+  html.Text("閉じる") << "\"></div>\n";
+  WriteMore(html, "programs-more");
+  html << "<noscript><table id=\"programs\">\n<thead><tr>";
+  for (std::size_t i = 0; i < 2; ++i) {
+    html << "<th>";
+    html.Text(kLabels[i]) << "</th>";
   }
-  html << "</tbody></table>\n<script type=\"application/json\" id=\"progs\">{\"n\":[";
+  html << "</tr></thead>\n<tbody>\n";
+  for (const std::uint32_t p : order) {
+    html << "<tr>";
+    html.Cell(names[p]).Number(counts[p]) << "</tr>\n";
+  }
+  html << "</tbody></table></noscript>\n<script type=\"application/json\" id=\"progs\">{\"t\":[";
+  for (std::size_t i = 0; i < std::size(kLabels); ++i) {
+    if (i > 0) html << ",";
+    html.Json(kLabels[i]);
+  }
+  html << "],\n\"n\":[";
   for (std::uint32_t i = 0; i < order.size(); ++i) {
     if (i > 0) html << ",";
     html.Json(names[order[i]]);
   }
-  html << "],\n\"p\":[";
+  html << "],\n\"k\":[";
+  for (std::uint32_t i = 0; i < order.size(); ++i) {
+    html << (i > 0 ? "," : "") << std::to_string(counts[order[i]]);
+  }
+  html << "]}</script>\n<script type=\"application/json\" id=\"held\">[";
   std::string list;
   for (std::size_t i = 0; i < of_pc.size(); ++i) {
     for (std::uint32_t& p : of_pc[i]) p = rank[p];
@@ -566,16 +637,23 @@ void WritePrograms(Html& html, const std::vector<Shown>& pcs) {
     }
     html << list << "]";
   }
-  html << "]}</script>\n";
+  html << "]</script>\n";
 }
 
-// Every fixed column of each PC's latest record, for its own view.
+// For the script: the PC table's headings, the record's, every fixed column
+// of each PC's latest record, and what the table adds: the PC's id, days
+// since, programs, records, 注意, marks and groups.
 void WritePcData(Html& html, const std::vector<Shown>& pcs) {
-  html << "<script type=\"application/json\" id=\"pcdata\">{\"h\":[";
-  for (std::size_t i = 0; i < std::size(kRecordColumns); ++i) {
-    if (i > 0) html << ",";
-    html.Json(kRecordColumns[i]);
-  }
+  const auto labels = [&html](std::span<const std::string_view> list) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (i > 0) html << ",";
+      html.Json(list[i]);
+    }
+  };
+  html << "<script type=\"application/json\" id=\"pcdata\">{\"t\":[";
+  labels(kPcColumns);
+  html << "],\n\"h\":[";
+  labels(kRecordColumns);
   html << "],\n\"c\":[";
   for (std::size_t i = 0; i < pcs.size(); ++i) {
     const std::vector<std::string_view> r = pcs[i].pc->LatestColumns();
@@ -585,6 +663,17 @@ void WritePcData(Html& html, const std::vector<Shown>& pcs) {
       html.Json(r[c]);
     }
     html << "]";
+  }
+  html << "],\n\"x\":[";
+  std::string marks;
+  for (std::size_t i = 0; i < pcs.size(); ++i) {
+    const Shown& shown = pcs[i];
+    marks.clear();
+    const int flags = Marks(shown, marks);
+    html << (i > 0 ? ",\n[\"" : "[\"") << PcId(shown.key) << "\"," << std::to_string(shown.days)
+         << ',' << std::to_string(shown.pc->LatestColumns().size() - column::kFirstProgram) << ','
+         << std::to_string(shown.pc->records) << ',';
+    html.Json(marks) << ',' << std::to_string(flags) << ",\"" << Groups(shown) << "\"]";
   }
   html << "]}</script>\n";
 }
@@ -599,7 +688,9 @@ void WriteNames(Html& html, std::string_view label, const std::vector<std::strin
 }
 
 void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
-  html << "<section id=\"changes\">\n<h2>";
+  html << "<section id=\"changes-js\" class=\"js-only\"><h2>";
+  html.Text("変更履歴") << "</h2><div id=\"changes-list\"></div></section>\n"
+                        << "<noscript id=\"changes-place\"><section id=\"changes\">\n<h2>";
   html.Text("変更履歴") << "</h2>\n";
   for (std::size_t i = 0; i < pcs.size(); ++i) {
     const Pc* pc = pcs[i].pc;
@@ -634,7 +725,7 @@ void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
     }
     html << "</ul></div>\n";
   }
-  html << "</section>\n";
+  html << "</section></noscript>\n";
 }
 
 // The view of one PC, filled by the script from the page's data when the
@@ -695,7 +786,7 @@ std::string WriteSummaryPage(const Inventory& inventory, const ReadStats& stats,
   html << "<main id=\"main\">\n";
   WriteHead(html, inventory, stats, facts, stale);
   WriteGlance(html, pcs);
-  html << "<div id=\"tools\"><input id=\"filter\" type=\"search\" placeholder=\"";
+  html << "<div id=\"tools\" class=\"js-only\"><input id=\"filter\" type=\"search\" placeholder=\"";
   html.Text("絞り込み (PC名、ｿﾌﾄ名など)") << "\" aria-label=\"";
   html.Text("絞り込み") << "\"><button type=\"button\" id=\"export\">";
   html.Text("表示中のPCをCSVで保存") << "</button> <span>";
