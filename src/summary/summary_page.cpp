@@ -399,7 +399,8 @@ void WriteChart(Html& html, std::string_view id, std::string_view title,
         << "</title><text x=\"0\" y=\"" << std::to_string(y + 15) << "\">";
     html.Text(cp932::Cut(bar.label, 24))
         << "</text><rect x=\"" << std::to_string(label_width) << "\" y=\"" << std::to_string(y + 3)
-        << "\" width=\"" << std::to_string(std::max(length, 2)) << "\" height=\"16\"/><text x=\""
+        << "\" width=\"" << std::to_string(std::max(length, 2))
+        << "\" height=\"16\"></rect><text x=\""
         << std::to_string(label_width + std::max(length, 2) + 4) << "\" y=\""
         << std::to_string(y + 15) << "\">" << std::to_string(bar.count) << "</text>";
     if (!bar.note.empty()) {
