@@ -34,6 +34,7 @@ constexpr std::string_view kStyle =
     "figcaption{font-weight:bold;margin-bottom:.3em}#glance p{margin:.2em 0}"
     "svg text{font-size:12px;fill:#222}.bar{cursor:pointer}.bar rect{fill:#6b8cc4}"
     ".bar:hover rect{fill:#3d5f9e}.bar.ending rect{fill:#e8a030}.bar.ended rect{fill:#cc4444}"
+    ".bar rect.hit{fill:transparent;stroke:none}.bar:hover rect.hit{fill:#eef2f8}"
     ".bar.on rect{stroke:#222;stroke-width:2}.sel.on{font-weight:bold}"
     ".js-only{display:none}html.js .js-only{display:block}"
     ".pc:target{outline:3px solid #e8a030}#v-rec th{background:#eef1f6}"
@@ -396,7 +397,9 @@ void WriteChart(Html& html, std::string_view id, std::string_view title,
     html << "<g class=\"bar " << bar.css << "\" data-k=\"" << bar.key << "\" data-l=\"";
     html.Text(title).Text(": ").Text(bar.label) << "\"><title>";
     html.Text(bar.label).Text(": " + std::to_string(bar.count) + "台")
-        << "</title><text x=\"0\" y=\"" << std::to_string(y + 15) << "\">";
+        << "</title><rect class=\"hit\" x=\"0\" y=\"" << std::to_string(y) << "\" width=\""
+        << std::to_string(width) << "\" height=\"" << std::to_string(kRow)
+        << "\"></rect><text x=\"0\" y=\"" << std::to_string(y + 15) << "\">";
     html.Text(cp932::Cut(bar.label, 24))
         << "</text><rect x=\"" << std::to_string(label_width) << "\" y=\"" << std::to_string(y + 3)
         << "\" width=\"" << std::to_string(std::max(length, 2))
