@@ -35,11 +35,13 @@ constexpr std::string_view kStyle =
     "svg text{font-size:12px;fill:#222}.bar{cursor:pointer}.bar rect{fill:#6b8cc4}"
     ".bar:hover rect{fill:#3d5f9e}.bar.ending rect{fill:#e8a030}.bar.ended rect{fill:#cc4444}"
     ".bar rect.hit{fill:transparent;stroke:none}.bar:hover rect.hit{fill:#eef2f8}"
-    ".bar.on rect{stroke:#222;stroke-width:2}.sel.on{font-weight:bold}"
+    ".bar.on rect{stroke:#222;stroke-width:2}.sel{border:1px solid #c8ccd4;border-radius:4px;"
+    "padding:2px 8px;margin-right:.6em;cursor:pointer;background:#f4f6fa;display:inline-block}"
+    ".sel:hover{background:#e4e8f0}.sel.on{border-color:#222;font-weight:bold}"
     ".js-only{display:none}html.js .js-only{display:block}"
     ".pc:target{outline:3px solid #e8a030}#v-rec th{background:#eef1f6}"
     "#v-progs{columns:18em;padding-left:1.2em}"
-    "#programs-place,#changes-list{content-visibility:auto;contain-intrinsic-size:auto 3000px}"
+    "#programs-place,#changes-list{content-visibility:auto;contain-intrinsic-size:auto 1000px}"
     ".pc{content-visibility:auto;contain-intrinsic-size:auto 4em}#more button{margin-left:.5em}"
     ".added{color:#060}.removed{color:#a00}";
 
@@ -483,7 +485,7 @@ void WriteGlance(Html& html, std::vector<Shown>& pcs) {
   }
   html << "<section id=\"glance\" aria-label=\"";
   html.Text("概要") << "\">\n<div>";
-  WriteChart(html, "c-win", "Windowsのﾊﾞｰｼﾞｮﾝ", windows, 100, 380);
+  WriteChart(html, "c-win", "Windowsのﾊﾞｰｼﾞｮﾝ", windows, 100, 420);
   html << "<p>";
   WriteSelect(html, "s3", "更新が終了したWindows", ended);
   html << " ";

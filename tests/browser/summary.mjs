@@ -25,7 +25,9 @@ try {
   assert.equal(await page.locator('#pcs tr', { hasText: 'SOUKO01' }).getAttribute('class'), 'stale');
   assert.equal(await page.locator('img').count(), 0);
   assert.equal(await page.locator('#programs td', { hasText: '<img src=x onerror=alert(1)>' }).count(), 1);
+  await page.setViewportSize({ width: 1280, height: await page.evaluate(() => document.body.scrollHeight) });
   await page.screenshot({ path: screenshot, fullPage: true });
+  await page.setViewportSize({ width: 1280, height: 800 });
   const bars = page.locator('#glance [data-k]');
   for (let i = 0; i < await bars.count(); i++) {
     const bar = bars.nth(i);
