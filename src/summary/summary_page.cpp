@@ -115,6 +115,8 @@ constexpr std::string_view kScript =
     "d.addEventListener('click',function(e){var b=e.target.closest('[data-k]');if(b){"
     "key=key===b.dataset.k?'':b.dataset.k;apply();return;}"
     "b=e.target.closest('.who');if(b)who(b);});"
+    "d.addEventListener('keydown',function(e){var b=e.target.closest&&e.target.closest('.sel');"
+    "if(b&&(e.key==='Enter'||e.key===' ')){e.preventDefault();b.click();}});"
     "$('clear').addEventListener('click',function(){key='';apply();});"
     "function who(b){var td=b.parentNode,list=td.querySelector('span');"
     "b.textContent=list?words.show:words.hide;if(list){list.remove();return;}"
