@@ -52,12 +52,14 @@ try {
   await page.click('text=KAIKEI07');
   assert.ok(page.url().endsWith('#pc-KAIKEI07'));
   const view = page.locator('#view');
+  await view.waitFor();
   for (const text of ['GDI、USERﾘｿｰｽ残量', 'LAN "Pro" Tools', 'IPｱﾄﾞﾚｽ: 192.168.1.57 → 192.168.1.58']) {
     assert.equal(await view.getByText(text, { exact: true }).count(), 1, text);
   }
   await page.screenshot({ path: pcShot });
   await page.goBack();
-  assert.ok(await view.isHidden() && await page.locator('#pcs').isVisible());
+  await view.waitFor({ state: 'hidden' });
+  assert.ok(await page.locator('#pcs').isVisible());
   await page.goto(`${url}#pc-SOUKO01`);
   assert.equal(await page.locator('#v-name').textContent(), 'SOUKO01 (倉庫)');
 
