@@ -35,6 +35,7 @@ constexpr std::string_view kStyle =
     "svg text{font-size:12px;fill:#222}.bar{cursor:pointer}.bar rect{fill:#6b8cc4}"
     ".bar:hover rect{fill:#3d5f9e}.bar.ending rect{fill:#e8a030}.bar.ended rect{fill:#cc4444}"
     ".bar rect.hit{fill:transparent;stroke:none}.bar:hover rect.hit{fill:#eef2f8}"
+    ".bar.on rect.hit{fill:#fff3d0;stroke:none}"
     ".bar.on rect{stroke:#222;stroke-width:2}.sel{border:1px solid #c8ccd4;border-radius:4px;"
     "padding:2px 8px;margin-right:.6em;cursor:pointer;background:#f4f6fa;display:inline-block}"
     ".sel:hover{background:#e4e8f0}.sel.on{border-color:#222;font-weight:bold}"
@@ -388,7 +389,7 @@ void WriteChart(Html& html, std::string_view id, std::string_view title,
   constexpr int kLength = 160;
   std::size_t most = 1;
   for (const Bar& bar : bars) most = std::max(most, bar.count);
-  const int width = label_width + kLength + 44 + note_width;
+  const int width = label_width + kLength + 60 + note_width;
   const int height = static_cast<int>(bars.size()) * kRow + 4;
   html << "<figure><figcaption id=\"" << id << "-t\">";
   html.Text(title) << "</figcaption>\n<svg role=\"img\" aria-labelledby=\"" << id << "-t " << id
@@ -419,7 +420,7 @@ void WriteChart(Html& html, std::string_view id, std::string_view title,
         << std::to_string(label_width + std::max(length, 2) + 4) << "\" y=\""
         << std::to_string(y + 15) << "\">" << std::to_string(bar.count) << "</text>";
     if (!bar.note.empty()) {
-      html << "<text x=\"" << std::to_string(label_width + kLength + 44) << "\" y=\""
+      html << "<text x=\"" << std::to_string(label_width + kLength + 60) << "\" y=\""
            << std::to_string(y + 15) << "\">";
       html.Text(bar.note) << "</text>";
     }
