@@ -46,6 +46,9 @@ constexpr std::string_view kStyle =
     ".pc{content-visibility:auto;contain-intrinsic-size:auto 4em}#more button{margin-left:.5em}"
     ".added{color:#060}.removed{color:#a00}";
 
+// The script: the PC and program tables made from the page's data a part
+// at a time, the filter box, the charts' narrowing, sorting, the export as
+// CSV, a program's PCs, and the view of one PC that the address names.
 constexpr std::string_view kScript =
     "(function(){"
     "var d=document,$=function(i){return d.getElementById(i);};d.documentElement.className='js';"
@@ -704,6 +707,8 @@ void WriteNames(Html& html, std::string_view label, const std::vector<std::strin
   html << "</li>";
 }
 
+// Each PC's changes, in a part the script reads as text and shows for the
+// PCs the table shows; without scripts, all of them, each at its PC's id.
 void WriteChanges(Html& html, const std::vector<Shown>& pcs) {
   html << "<section id=\"changes-js\" class=\"js-only\"><h2>";
   html.Text("変更履歴") << "</h2><div id=\"changes-list\"></div></section>\n"
