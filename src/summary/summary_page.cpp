@@ -35,7 +35,7 @@ constexpr std::string_view kStyle =
     "svg text{font-size:12px;fill:#222}.bar{cursor:pointer}.bar rect{fill:#6b8cc4}"
     ".bar:hover rect{fill:#3d5f9e}.bar.ending rect{fill:#e8a030}.bar.ended rect{fill:#cc4444}"
     ".bar rect.hit{fill:transparent;stroke:none}.bar:hover rect.hit{fill:#eef2f8}"
-    ".bar.on rect.hit{fill:#fff3d0;stroke:none}"
+    ".bar.on rect.hit{fill:#fff3d0;stroke:none}.bar:focus{outline:2px solid #3d5f9e}"
     ".bar.on rect{stroke:#222;stroke-width:2}.sel{border:1px solid #c8ccd4;border-radius:4px;"
     "padding:2px 8px;margin-right:.6em;cursor:pointer;background:#f4f6fa;display:inline-block}"
     ".sel:hover{background:#e4e8f0}.sel.on{border-color:#222;font-weight:bold}"
@@ -119,8 +119,9 @@ constexpr std::string_view kScript =
     "d.addEventListener('click',function(e){var b=e.target.closest('[data-k]');if(b){"
     "key=key===b.dataset.k?'':b.dataset.k;apply();return;}"
     "b=e.target.closest('.who');if(b)who(b);});"
-    "d.addEventListener('keydown',function(e){var b=e.target.closest&&e.target.closest('.sel');"
-    "if(b&&(e.key==='Enter'||e.key===' ')){e.preventDefault();b.click();}});"
+    "d.addEventListener('keydown',function(e){var b=e.target.closest&&e.target.closest('[data-k]');"
+    "if(b&&(e.key==='Enter'||e.key===' ')){e.preventDefault();b.dispatchEvent(new "
+    "MouseEvent('click',{bubbles:true}));}});"
     "$('clear').addEventListener('click',function(){key='';apply();});"
     "function who(b){var td=b.parentNode,list=td.querySelector('span');"
     "b.textContent=list?words.show:words.hide;if(list){list.remove();return;}"
@@ -410,7 +411,8 @@ void WriteChart(Html& html, std::string_view id, std::string_view title,
     const Bar& bar = bars[i];
     const int y = static_cast<int>(i) * kRow;
     const auto length = static_cast<int>(bar.count * kLength / most);
-    html << "<g class=\"bar " << bar.css << "\" data-k=\"" << bar.key << "\" data-l=\"";
+    html << "<g class=\"bar " << bar.css << "\" tabindex=\"0\" data-k=\"" << bar.key
+         << "\" data-l=\"";
     html.Text(title).Text(": ").Text(bar.label) << "\"><title>";
     html.Text(bar.label).Text(": " + std::to_string(bar.count) + "台")
         << "</title><rect class=\"hit\" x=\"0\" y=\"" << std::to_string(y) << "\" width=\""
