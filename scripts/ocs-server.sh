@@ -9,6 +9,14 @@
 #   bash scripts/ocs-server.sh start|stop|restart
 #   bash scripts/ocs-server.sh sql 'SELECT ...'     (tab-separated rows)
 #   bash scripts/ocs-server.sh reset                (no computers)
+#   bash scripts/ocs-server.sh tls DIR              (https too, from DIR's certificates)
+#
+# After tls, Apache serves the same server three more ways, each logged
+# with its user in /var/log/apache2/access.log:
+#   https://127.0.0.1/ocsinventory       DIR/trusted.crt, account needed
+#   https://127.0.0.1:8443/ocsinventory  DIR/other.crt (a CA nobody trusts)
+#   http://127.0.0.1:8080/ocsinventory   account needed
+# The account (HTTP Basic) is the user "zeltrand" with the password "p@ss:w0rd".
 set -eu
 action=$1
 sudo=""
@@ -105,6 +113,48 @@ start_web() {
   wait_for 80 open
 }
 
+tls() {
+  dir=/var/lib/zeltrand-ocs/tls
+  $sudo mkdir -p "$dir"
+  for f in trusted.crt trusted.key other.crt other.key; do $sudo cp "$1/$f" "$dir/$f"; done
+  $sudo htpasswd -bc "$dir/accounts" zeltrand 'p@ss:w0rd' 2>/dev/null
+  $sudo tee /etc/apache2/sites-available/zeltrand-tls.conf >/dev/null <<CONF
+Listen 127.0.0.1:443
+Listen 127.0.0.1:8443
+Listen 127.0.0.1:8080
+<Macro ZeltrandAccount>
+  <Location /ocsinventory>
+    AuthType Basic
+    AuthName "Zeltrand test"
+    AuthUserFile $dir/accounts
+    Require valid-user
+  </Location>
+</Macro>
+<VirtualHost 127.0.0.1:443>
+  SSLEngine on
+  SSLCertificateFile $dir/trusted.crt
+  SSLCertificateKeyFile $dir/trusted.key
+  CustomLog \${APACHE_LOG_DIR}/access.log combined
+  Use ZeltrandAccount
+</VirtualHost>
+<VirtualHost 127.0.0.1:8443>
+  SSLEngine on
+  SSLCertificateFile $dir/other.crt
+  SSLCertificateKeyFile $dir/other.key
+  CustomLog \${APACHE_LOG_DIR}/access.log combined
+</VirtualHost>
+<VirtualHost 127.0.0.1:8080>
+  CustomLog \${APACHE_LOG_DIR}/access.log combined
+  Use ZeltrandAccount
+</VirtualHost>
+CONF
+  $sudo a2enmod -q ssl auth_basic authn_file macro >/dev/null
+  $sudo a2ensite -q zeltrand-tls >/dev/null
+  stop
+  start_web
+  for port in 443 8443 8080; do wait_for $port open; done
+}
+
 stop() {
   if installed apache2 && port_open 80; then $sudo apache2ctl stop || true; fi
   wait_for 80 closed
@@ -122,6 +172,7 @@ case $action in
     start_web
     ;;
   sql) sql "$2" ;;
+  tls) tls "$2" ;;
   # The computers and what an inventory of Zeltrand's fills in for them.
   reset)
     for t in hardware accountinfo software drives networks printers cpus bios prolog_conntrack; do
@@ -131,5 +182,5 @@ case $action in
     sql "UPDATE config SET IVALUE=0 WHERE NAME='FREQUENCY';
       DELETE FROM config WHERE NAME='INVENTORY_SESSION_ONLY'"
     ;;
-  *) echo "usage: $0 start|stop|restart|sql QUERY|reset" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop|restart|sql QUERY|reset|tls DIR" >&2; exit 2 ;;
 esac

@@ -4,7 +4,9 @@ PCS PCs that record once a day for RECORDS days, 100 to 300 programs each,
 a program installed or removed now and then, in code page 932, as 記録
 writes it (a header, LF line ends, a comma after the last column).
 
-    python3 scripts/bench/summary-records.py OUT [--pcs 1000] [--records 250]
+    python3 scripts/bench/summary-records.py OUT [--pcs 1000] [--records 250] [--programs N]
+
+--programs gives every PC N programs instead.
 """
 
 import argparse
@@ -22,13 +24,14 @@ def main():
     parser.add_argument('out')
     parser.add_argument('--pcs', type=int, default=1000)
     parser.add_argument('--records', type=int, default=250)
+    parser.add_argument('--programs', type=int, default=0)
     args = parser.parse_args()
     rng = random.Random(20)
     pool = [f'{rng.choice(["Office", "ｿﾌﾄ", "Viewer", "会計ｼｽﾃﾑ", "Driver"])} Tool {i} '
             f'{rng.randint(1, 20)}.{rng.randint(0, 99)}' for i in range(3000)]
     pcs = []
     for i in range(args.pcs):
-        programs = rng.sample(pool, rng.randint(100, 300))
+        programs = rng.sample(pool, args.programs or rng.randint(100, 300))
         fixed = [f'課{i % 40}-{i}号機', '', '0日00:12', 'Win10 10.0.19045, , 00330-80000-00000-AA123',
                  'GenuineIntel, Core i5-8250U, c1800MHz, PSNは非ｻﾎﾟｰﾄまたは非許可',
                  f'{rng.randint(500, 7000)}/8192MBytes', '52000/238000MByte', '', '2.2',

@@ -27,8 +27,7 @@ std::optional<std::size_t> ParseOcsOptions(std::span<const std::string> argument
 }
 
 int RunOcsCommand(SummaryIo& io, Files* files, const std::string& url, const OcsOptions& options,
-                  Http& http, TextConverter& text, server::Compressor compress,
-                  server::Inflater inflate, const OcsTeller& tell) {
+                  server::ServerLink& link, TextConverter& text, const OcsTeller& tell) {
   const std::string settings_path =
       !io.RecordFileNamed() && files != nullptr ? SettingsRecordPath(*files) : std::string();
   if (!io.OpenRecordFile(settings_path)) {
@@ -40,7 +39,7 @@ int RunOcsCommand(SummaryIo& io, Files* files, const std::string& url, const Ocs
                                   ? std::numeric_limits<std::int64_t>::min()
                                   : now - std::int64_t{options.since_days} * 24 * 3600;
   const server::RecordFileSend result = server::SendRecordFile(
-      io, url, http, text, compress, inflate, now + summary::kFutureSeconds, oldest);
+      io, server::ServerTarget(url), link, text, now + summary::kFutureSeconds, oldest);
   if (io.ReadFailed()) {
     io.TellAboutRecordFile("取得情報記録ﾌｧｲﾙを読めません。");
     return kOcsNoRecordFile;

@@ -40,8 +40,8 @@ struct OcsOptions {
 std::optional<std::size_t> ParseOcsOptions(std::span<const std::string> arguments,
                                            OcsOptions& options);
 
+// `url` may hold an account (ServerTarget); it is not shown.
 int RunOcsCommand(SummaryIo& io, Files* files, const std::string& url, const OcsOptions& options,
-                  Http& http, TextConverter& text, server::Compressor compress,
-                  server::Inflater inflate, const OcsTeller& tell);
+                  server::ServerLink& link, TextConverter& text, const OcsTeller& tell);
 
 }  // namespace zeltrand

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <utility>
 
+#include "core/base64.h"
+
 namespace zeltrand {
 
 namespace {
@@ -105,22 +107,6 @@ AuthMechanism ChooseAuthMechanism(const std::vector<std::string>& ehlo_lines) {
     }
   }
   return login ? AuthMechanism::kLogin : AuthMechanism::kNone;
-}
-
-std::string Base64(std::string_view bytes) {
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
-    out += kDigits[group >> 18 & 63];
-    out += kDigits[group >> 12 & 63];
-    out += i + 1 < bytes.size() ? kDigits[group >> 6 & 63] : '=';
-    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
-  }
-  return out;
 }
 
 std::string AuthPlainResponse(std::string_view user, std::string_view password) {

@@ -43,7 +43,6 @@ AuthMechanism ChooseAuthMechanism(const std::vector<std::string>& ehlo_lines);
 // True when the EHLO reply names `keyword` ("STARTTLS") as an extension.
 bool OffersExtension(const std::vector<std::string>& ehlo_lines, std::string_view keyword);
 
-std::string Base64(std::string_view bytes);
 // RFC 4616: no authorisation identity, the user and the password, each
 // after a zero byte, in Base64.
 std::string AuthPlainResponse(std::string_view user, std::string_view password);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/base64.h"
 #include "core/text_format.h"
 #include "mail/kana_widener.h"
 #include "mail/mail_server.h"

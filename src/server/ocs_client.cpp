@@ -1,5 +1,7 @@
 #include "server/ocs_client.h"
 
+#include <algorithm>
+
 #include "core/text_format.h"
 
 namespace zeltrand::server {
@@ -18,7 +20,84 @@ std::string_view Between(std::string_view text, std::string_view open, std::stri
   return text.substr(start + open.size(), end - start - open.size());
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string PercentDecoded(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
+        HexDigit(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string Unanswered(const HttpReply& reply) {
+  const char* why = "ｻｰﾊﾞに接続できません (err=%d)";
+  switch (reply.failure) {
+    case HttpFailure::kTimeout:
+      why = "ｻｰﾊﾞが時間内に応答しません (err=%d)";
+      break;
+    case HttpFailure::kName:
+      why = "ｻｰﾊﾞ名が見つかりません (err=%d)";
+      break;
+    case HttpFailure::kCertificate:
+      why = "ｻｰﾊﾞ証明書を信頼できません (err=%d)";
+      break;
+    case HttpFailure::kTls:
+      why = "ｻｰﾊﾞとTLSで接続できません: 証明書と、TLS 1.2以上への対応を確かめてください (err=%d)";
+      break;
+    case HttpFailure::kNone:
+    case HttpFailure::kConnect:
+      break;
+  }
+  return FormatText(why, reply.error);
+}
+
+std::string Refused(int status) {
+  if (status >= 300 && status < 400) {
+    return FormatText("ｻｰﾊﾞが別のURLへ転送しようとしました (HTTP %d): Urlを転送先に直してください",
+                      status);
+  }
+  switch (status) {
+    case 401:
+      return "ｻｰﾊﾞがﾕｰｻﾞｰ名かﾊﾟｽﾜｰﾄﾞを受け付けません (HTTP 401)";
+    case 403:
+      return "ｻｰﾊﾞが受け付けません (HTTP 403: 同じPCの情報を処理中か、ｻｰﾊﾞの設定で拒否)";
+    case 404:
+      return "ｻｰﾊﾞにそのURLがありません (HTTP 404): Urlのﾊﾟｽを確かめてください";
+    default:
+      return FormatText("ｻｰﾊﾞがｴﾗｰを返しました (HTTP %d)", status);
+  }
+}
+
 }  // namespace
+
+HttpTarget ServerTarget(std::string_view url, std::string_view user, std::string_view password) {
+  HttpTarget target{std::string(url), std::string(user), std::string(password)};
+  const std::size_t scheme = url.find("://");
+  const std::size_t host = scheme == url.npos ? 0 : scheme + 3;
+  const std::size_t authority_end = std::min(url.find_first_of("/?#", host), url.size());
+  const std::size_t at = url.substr(0, authority_end).rfind('@');
+  if (at == url.npos || at < host) return target;
+  target.url = std::string(url.substr(0, host)) + std::string(url.substr(at + 1));
+  if (user.empty()) {
+    const std::string_view account = url.substr(host, at - host);
+    const std::size_t colon = account.find(':');
+    target.user = PercentDecoded(account.substr(0, colon));
+    target.password = colon == account.npos ? "" : PercentDecoded(account.substr(colon + 1));
+  }
+  return target;
+}
 
 std::optional<std::string> ReplyResponse(std::string_view reply_xml) {
   const std::string_view reply = Between(reply_xml, "<REPLY>", "</REPLY>");
@@ -30,8 +109,8 @@ std::optional<std::string> ReplyResponse(std::string_view reply_xml) {
 }
 
 std::string CheckReply(const HttpReply& reply, Inflater inflate) {
-  if (reply.error != 0) return FormatText("ｻｰﾊﾞに接続できません (err=%d)", reply.error);
-  if (reply.status != 200) return FormatText("ｻｰﾊﾞがｴﾗｰを返しました (HTTP %d)", reply.status);
+  if (reply.error != 0) return Unanswered(reply);
+  if (reply.status != 200) return Refused(reply.status);
   if (reply.too_long) return kReplyTooLong;
   if (!reply.content_type.starts_with(kReplyType) || !LooksLikeZlib(reply.body)) {
     return "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません";
@@ -45,10 +124,10 @@ std::string CheckReply(const HttpReply& reply, Inflater inflate) {
   return "ｻｰﾊﾞの応答がｲﾝﾍﾞﾝﾄﾘｻｰﾊﾞのものではありません: " + response.value_or("");
 }
 
-Delivery PostInventory(Http& http, const std::string& url, std::string_view inventory_xml,
-                       Compressor compress, Inflater inflate) {
-  const HttpReply reply = http.Post(url, kContentType, compress(inventory_xml), kServerTimeoutMs);
-  return {CheckReply(reply, inflate), reply.error != 0};
+Delivery PostInventory(ServerLink& link, const HttpTarget& to, std::string_view inventory_xml) {
+  const HttpReply reply =
+      link.http.Post(to, kContentType, link.compress(inventory_xml), kServerTimeoutMs);
+  return {CheckReply(reply, link.inflate), reply.error != 0, reply.status};
 }
 
 }  // namespace zeltrand::server

@@ -23,20 +23,31 @@ std::string PrologXml(std::string_view inventory_xml) {
          std::string(DeviceIdOf(inventory_xml)) + "</DEVICEID><QUERY>PROLOG</QUERY></REQUEST>";
 }
 
-Offer OfferInventory(Http& http, const std::string& url, std::string_view inventory_xml,
-                     Compressor compress, Inflater inflate) {
+namespace {
+
+Offer OfferOnce(ServerLink& link, const HttpTarget& to, std::string_view inventory_xml) {
   const HttpReply reply =
-      http.Post(url, kContentType, compress(PrologXml(inventory_xml)), kServerTimeoutMs);
+      link.http.Post(to, kContentType, link.compress(PrologXml(inventory_xml)), kServerTimeoutMs);
   if (reply.error != 0 || reply.status != kUnknownAgent) {
     if (std::string problem = CheckReply(reply, nullptr); !problem.empty()) {
-      return {{std::move(problem), reply.error != 0}};
+      return {{std::move(problem), reply.error != 0, reply.status}};
     }
-    const std::optional<std::string> xml = inflate(reply.body, kInflatedReplyLimit);
+    const std::optional<std::string> xml = link.inflate(reply.body, kInflatedReplyLimit);
     const std::optional<std::string> response = xml ? ReplyResponse(*xml) : std::nullopt;
     if (!response) return {{std::string(kNotAServer)}};
     if (*response != "SEND") return {{}, true};
   }
-  return {PostInventory(http, url, inventory_xml, compress, inflate)};
+  return {PostInventory(link, to, inventory_xml)};
+}
+
+}  // namespace
+
+Offer OfferInventory(ServerLink& link, const HttpTarget& to, std::string_view inventory_xml) {
+  constexpr int kForbidden = 403;
+  Offer offer = OfferOnce(link, to, inventory_xml);
+  if (offer.delivery.status != kForbidden) return offer;
+  link.clock.Sleep(kLockedRetryMs);
+  return OfferOnce(link, to, inventory_xml);
 }
 
 }  // namespace zeltrand::server

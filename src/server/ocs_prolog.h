@@ -34,7 +34,7 @@ struct Offer {
   bool declined = false;  // the server wanted none now: nothing was sent, nothing failed
 };
 
-Offer OfferInventory(Http& http, const std::string& url, std::string_view inventory_xml,
-                     Compressor compress, Inflater inflate);
+// Offered once more after kLockedRetryMs when the server answers 403.
+Offer OfferInventory(ServerLink& link, const HttpTarget& to, std::string_view inventory_xml);
 
 }  // namespace zeltrand::server

@@ -9,6 +9,8 @@
 #include "server/ocs_client.h"
 #include "server/ocs_inventory.h"
 #include "server/ocs_prolog.h"
+#include "settings/profile.h"
+#include "settings/settings_file.h"
 
 namespace zeltrand::server {
 
@@ -33,41 +35,53 @@ LiveFacts ReadLiveFacts(Services& services) {
   return live;
 }
 
-Offer Post(Services& services, const std::string& url, std::string_view xml) {
-  return OfferInventory(services.http, url, xml, ZlibCompress, ZlibInflate);
+Offer Post(Services& services, const HttpTarget& to, std::string_view xml) {
+  ServerLink link{services.http, services.clock, ZlibCompress, ZlibInflate};
+  return OfferInventory(link, to, xml);
+}
+
+// The address, and the account from [server] User and Password or the
+// address itself.
+HttpTarget Target(const AppState& state, Services& services) {
+  const Profile profile(ReadProfileText(services.files, state.paths.ini_path));
+  return ServerTarget(state.settings.server_url,
+                      services.text.Utf8FromCp932(profile.Get(kSectionServer, kKeyUser)),
+                      services.text.Utf8FromCp932(profile.Get(kSectionServer, kKeyPassword)));
 }
 
 // The kept inventory, then this one; the first failure ends the attempt
 // (the server is away for both). A kept inventory of the same computer is
 // not sent: this newer one replaces it there anyway, and the server, asked
 // first, may take only one of the two.
-Offer Deliver(Services& services, const std::string& url, const std::string& xml) {
+Offer Deliver(Services& services, const HttpTarget& to, const std::string& xml) {
   PendingRecords pending(services.files, kPendingInventoryFile);
-  std::string kept = pending.For(url);
+  std::string kept = pending.For(to.url);
   if (!kept.empty()) {
     kept.pop_back();  // its LF
     // One is kept for a server; should two runs at once have kept one each,
     // the later is the newer.
     kept.erase(0, kept.find_last_of('\n') + 1);
     if (PrologXml(kept) != PrologXml(xml)) {
-      if (Offer offer = Post(services, url, kept); !offer.delivery.problem.empty()) return offer;
+      if (Offer offer = Post(services, to, kept); !offer.delivery.problem.empty()) return offer;
     }
   }
-  Offer offer = Post(services, url, xml);
-  if (offer.delivery.problem.empty()) pending.Drop(url);
+  Offer offer = Post(services, to, xml);
+  if (offer.delivery.problem.empty()) pending.Drop(to.url);
   return offer;
 }
 
 }  // namespace
 
 void SendRecordToServer(AppState& state, Services& services, DialogWindow& window, bool silent) {
-  const std::string& url = state.settings.server_url;
-  if (url.empty()) return;
+  if (state.settings.server_url.empty()) return;
+  // Only the address without the account is ever shown, logged or kept.
+  const HttpTarget to = Target(state, services);
+  const std::string& url = to.url;
   const std::vector<std::string> columns =
       RecordColumns(window.GetItemText(ctl::kPcNameEdit), state.collected);
   const LiveFacts live = ReadLiveFacts(services);
   const std::optional<std::string> xml = InventoryXml(columns, services.text, &live);
-  const Offer offer = xml ? Deliver(services, url, *xml) : Offer{{std::string(kNoComputerName)}};
+  const Offer offer = xml ? Deliver(services, to, *xml) : Offer{{std::string(kNoComputerName)}};
   const std::string& problem = offer.delivery.problem;
   if (problem.empty()) {
     state.exit_code &= ~exit_code::kInventoryPending;

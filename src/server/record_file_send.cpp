@@ -27,11 +27,11 @@ std::vector<summary::Record> LatestRecords(summary::ByteSource& source, std::int
   return latest;
 }
 
-Offer SendLatest(const summary::Record& latest, const std::string& url, Http& http,
-                 TextConverter& text, Compressor compress, Inflater inflate) {
+Offer SendLatest(const summary::Record& latest, const HttpTarget& to, ServerLink& link,
+                 TextConverter& text) {
   const std::optional<std::string> xml = InventoryXml(latest.columns, text);
   if (!xml) return {{std::string(kNoComputerName)}};
-  return OfferInventory(http, url, *xml, compress, inflate);
+  return OfferInventory(link, to, *xml);
 }
 
 Offer NotTried() {
@@ -56,17 +56,14 @@ RecordFileSend Tally(const std::vector<summary::Record>& pcs, const std::vector<
 
 }  // namespace
 
-RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
-                              TextConverter& text, Compressor compress, Inflater inflate,
-                              std::int64_t newest, std::int64_t oldest) {
+RecordFileSend SendRecordFile(summary::ByteSource& source, const HttpTarget& to, ServerLink& link,
+                              TextConverter& text, std::int64_t newest, std::int64_t oldest) {
   std::uint64_t left_out = 0;
   const std::vector<summary::Record> pcs = LatestRecords(source, newest, oldest, left_out);
   std::vector<Offer> offers;
   int silences = 0;  // in a row
   for (const summary::Record& pc : pcs) {
-    offers.push_back(silences >= kSilencesToStop
-                         ? NotTried()
-                         : SendLatest(pc, url, http, text, compress, inflate));
+    offers.push_back(silences >= kSilencesToStop ? NotTried() : SendLatest(pc, to, link, text));
     silences = offers.back().delivery.no_answer ? silences + 1 : 0;
   }
   RecordFileSend result = Tally(pcs, offers);

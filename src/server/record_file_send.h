@@ -35,9 +35,8 @@ struct RecordFileSend {
 // dated after `newest` (summary::RecordSeconds) is no PC's latest, and a
 // PC whose latest is dated before `oldest` is left out: retired and renamed
 // PCs would show as seen today on the server.
-RecordFileSend SendRecordFile(summary::ByteSource& source, const std::string& url, Http& http,
-                              TextConverter& text, Compressor compress, Inflater inflate,
-                              std::int64_t newest, std::int64_t oldest);
+RecordFileSend SendRecordFile(summary::ByteSource& source, const HttpTarget& to, ServerLink& link,
+                              TextConverter& text, std::int64_t newest, std::int64_t oldest);
 
 // What the command prints or shows, code page 932, LF line ends:
 //

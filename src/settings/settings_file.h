@@ -25,6 +25,9 @@
 //
 //   [server]
 //   Url=<the server's address, e.g. https://inventory.example.co.jp/ocsinventory>
+//
+// (User= and Password= there, the server's account, only as the
+// administrator writes them.)
 #pragma once
 
 #include <cstddef>

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "core/base64.h"
+
 namespace zeltrand::summary {
 
 namespace {
@@ -63,18 +65,8 @@ std::array<std::uint8_t, 32> Sha256(std::string_view bytes) {
 }
 
 std::string Base64(const std::array<std::uint8_t, 32>& bytes) {
-  static constexpr std::string_view kDigits =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    std::uint32_t group = std::uint32_t{bytes[i]} << 16;
-    if (i + 1 < bytes.size()) group |= std::uint32_t{bytes[i + 1]} << 8;
-    if (i + 2 < bytes.size()) group |= bytes[i + 2];
-    for (std::size_t k = 0; k < 4; ++k) {
-      text += i + k <= bytes.size() ? kDigits[(group >> (18 - 6 * k)) & 63] : '=';
-    }
-  }
-  return text;
+  return zeltrand::Base64(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace zeltrand::summary

@@ -1,8 +1,11 @@
 // The administrator's page: the record file as one self-contained HTML page
 // (UTF-8, its style and script inline and allowed by their hashes alone).
-// A head with the file's facts, a table of the PCs from their latest
-// records, a table of the programs, and what changed on each PC. Every text
-// that comes from the file is escaped.
+// A head with the file's facts and charts of what the PCs run, a table of
+// the PCs from their latest records, a table of the programs, what changed
+// on each PC, and each PC's own view. Every text that comes from the file is
+// escaped. What the page does not show at once it keeps as data (JSON in
+// script elements that do not run, and markup a browser with scripts reads
+// as text), so that a page of 10,000 PCs opens and filters at once.
 #pragma once
 
 #include <cstdint>

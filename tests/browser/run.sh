@@ -14,4 +14,4 @@ if ! cmp -s "$here/package-lock.json" "$work/node_modules/.installed-lock.json";
   cp "$here/package-lock.json" "$work/node_modules/.installed-lock.json"
 fi
 "$1" "$here/../fixtures/summary/records.csv" "$work/summary.html"
-node "$work/summary.mjs" "$work/summary.html" "$work/summary.png"
+node "$work/summary.mjs" "$work/summary.html" "$work/summary.png" "$work/pc.png"

@@ -44,12 +44,17 @@ class Bytes final : public summary::ByteSource {
 };
 
 const std::set<std::string> kTags = {
-    "!doctype", "html",  "head",  "meta", "title", "style", "script", "body", "h1",
-    "h2",       "h3",    "dl",    "dt",   "dd",    "ul",    "li",     "p",    "input",
-    "table",    "thead", "tbody", "tr",   "th",    "td",    "section"};
-const std::set<std::string> kAttributes = {"lang",   "charset",    "http-equiv", "content",
-                                           "name",   "id",         "class",      "type",
-                                           "hidden", "placeholder"};
+    "!doctype",   "html",  "head",  "meta",  "title", "style",  "script",   "body",
+    "h1",         "h2",    "h3",    "dl",    "dt",    "dd",     "ul",       "li",
+    "p",          "input", "table", "thead", "tbody", "tr",     "th",       "td",
+    "section",    "main",  "div",   "span",  "a",     "button", "noscript", "figure",
+    "figcaption", "svg",   "desc",  "g",     "text",  "rect"};
+const std::set<std::string> kAttributes = {
+    "lang",       "charset",         "http-equiv", "content",   "name",
+    "id",         "class",           "type",       "hidden",    "placeholder",
+    "aria-label", "aria-labelledby", "role",       "tabindex",  "href",
+    "width",      "height",          "viewbox",    "x",         "y",
+    "data-i",     "data-k",          "data-l",     "data-show", "data-hide"};
 
 std::string Word(const std::string& page, std::size_t& at) {
   std::string word;

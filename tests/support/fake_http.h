@@ -10,7 +10,7 @@
 namespace zeltrand::testing {
 
 struct HttpRequest {
-  std::string url;
+  HttpTarget to;
   std::string content_type;
   std::string body;
   unsigned timeout_ms = 0;
@@ -22,10 +22,10 @@ class FakeHttp : public Http {
   std::deque<HttpReply> replies;
   std::vector<HttpRequest> requests;
 
-  HttpReply Post(const std::string& url, std::string_view content_type, std::string_view body,
+  HttpReply Post(const HttpTarget& to, std::string_view content_type, std::string_view body,
                  unsigned timeout_ms) override {
-    requests.push_back({url, std::string(content_type), std::string(body), timeout_ms});
-    if (replies.empty()) return HttpReply{kRefused, 0, {}, {}};
+    requests.push_back({to, std::string(content_type), std::string(body), timeout_ms});
+    if (replies.empty()) return HttpReply{kRefused, 0, {}, {}, false, HttpFailure::kConnect};
     HttpReply reply = std::move(replies.front());
     replies.pop_front();
     return reply;

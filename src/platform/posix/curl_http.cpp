@@ -17,6 +17,32 @@ std::size_t Collect(char* data, std::size_t size, std::size_t count, void* reply
   return size * count;
 }
 
+HttpReply Failed(CURLcode code) {
+  HttpReply reply;
+  reply.error = static_cast<int>(code);
+  switch (code) {
+    case CURLE_COULDNT_CONNECT:
+      reply.failure = HttpFailure::kConnect;
+      break;
+    case CURLE_OPERATION_TIMEDOUT:
+      reply.failure = HttpFailure::kTimeout;
+      break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      reply.failure = HttpFailure::kName;
+      break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      reply.failure = HttpFailure::kCertificate;
+      break;
+    case CURLE_SSL_CONNECT_ERROR:
+      reply.failure = HttpFailure::kTls;
+      break;
+    default:
+      break;
+  }
+  return reply;
+}
+
 }  // namespace
 
 CurlHttp::CurlHttp() : curl_(curl_easy_init()) {}
@@ -25,15 +51,26 @@ CurlHttp::~CurlHttp() {
   curl_easy_cleanup(static_cast<CURL*>(curl_));
 }
 
-HttpReply CurlHttp::Post(const std::string& url, std::string_view content_type,
-                         std::string_view body, unsigned timeout_ms) {
+HttpReply CurlHttp::Post(const HttpTarget& to, std::string_view content_type, std::string_view body,
+                         unsigned timeout_ms) {
   HttpReply reply;
   CURL* curl = static_cast<CURL*>(curl_);
-  if (curl == nullptr) return {CURLE_FAILED_INIT, 0, {}, {}};
+  if (curl == nullptr) return Failed(CURLE_FAILED_INIT);
   const std::string type = "Content-Type: " + std::string(content_type);
   curl_slist* headers = curl_slist_append(nullptr, type.c_str());
   headers = curl_slist_append(headers, "Expect:");  // no wait for "100 Continue"
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_URL, to.url.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+  if (!to.user.empty()) {
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    curl_easy_setopt(curl, CURLOPT_USERNAME, to.user.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, to.password.c_str());
+  } else {
+    curl_easy_setopt(curl, CURLOPT_USERNAME, nullptr);
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, nullptr);
+  }
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -52,7 +89,7 @@ HttpReply CurlHttp::Post(const std::string& url, std::string_view content_type,
     reply.too_long = true;
     reply.body.clear();
   } else if (result != CURLE_OK) {
-    return {static_cast<int>(result), 0, {}, {}};
+    return Failed(result);
   }
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

@@ -14,7 +14,7 @@ class CurlHttp final : public Http {
   CurlHttp& operator=(const CurlHttp&) = delete;
 
   // The error number is libcurl's (7: refused, 28: time-out).
-  HttpReply Post(const std::string& url, std::string_view content_type, std::string_view body,
+  HttpReply Post(const HttpTarget& to, std::string_view content_type, std::string_view body,
                  unsigned timeout_ms) override;
 
  private:

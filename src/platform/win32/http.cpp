@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "core/base64.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/text.h"
 
@@ -107,12 +108,52 @@ void ApplyAutomaticProxy(const WinHttp& api, const ProxySetting& setting, HINTER
   if (info.lpszProxyBypass != nullptr) GlobalFree(info.lpszProxyBypass);
 }
 
-HttpReply Failed() {
-  return {static_cast<int>(GetLastError()), 0, {}, {}};
+HttpReply Failed(DWORD code = GetLastError()) {
+  HttpReply reply;
+  reply.error = static_cast<int>(code);
+  switch (code) {
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+      reply.failure = HttpFailure::kConnect;
+      break;
+    case ERROR_WINHTTP_TIMEOUT:
+      reply.failure = HttpFailure::kTimeout;
+      break;
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+      reply.failure = HttpFailure::kName;
+      break;
+    case ERROR_WINHTTP_SECURE_FAILURE:
+    case ERROR_WINHTTP_SECURE_INVALID_CA:
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
+    case ERROR_WINHTTP_SECURE_CERT_REVOKED:
+    case ERROR_WINHTTP_SECURE_CERT_REV_FAILED:
+    case ERROR_WINHTTP_SECURE_INVALID_CERT:
+      reply.failure = HttpFailure::kCertificate;
+      break;
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+      reply.failure = HttpFailure::kTls;
+      break;
+    default:
+      break;
+  }
+  return reply;
 }
 
 HttpReply TimedOut() {
-  return {ERROR_WINHTTP_TIMEOUT, 0, {}, {}};
+  return Failed(ERROR_WINHTTP_TIMEOUT);
+}
+
+// TLS 1.2 and 1.3 where the system has 1.3; never anything older. A
+// system that has not even 1.2 fails the request.
+bool AllowModernTlsOnly(const WinHttp& api, HINTERNET session) {
+  constexpr DWORD kTls13 = 0x00002000;  // WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3, Windows 11 on
+  DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | kTls13;
+  if (api.set_option(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) {
+    return true;
+  }
+  protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+  return api.set_option(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
 }
 
 // One deadline for the whole request. WinHTTP's own time-outs count from
@@ -154,11 +195,11 @@ HttpReply ReadBody(const WinHttp& api, HINTERNET request, const Deadline& deadli
   }
 }
 
-HttpReply PostNow(const std::string& url, std::string_view content_type, std::string_view body,
+HttpReply PostNow(const HttpTarget& to, std::string_view content_type, std::string_view body,
                   unsigned timeout_ms) {
   const WinHttp api;
-  if (!api.complete()) return {ERROR_MOD_NOT_FOUND, 0, {}, {}};
-  const std::wstring wide_url = Widen(url);
+  if (!api.complete()) return Failed(ERROR_MOD_NOT_FOUND);
+  const std::wstring wide_url = Widen(to.url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
@@ -172,19 +213,31 @@ HttpReply PostNow(const std::string& url, std::string_view content_type, std::st
   const ProxySetting proxy = OpenSession(api);
   const Handle session(proxy.session, Closer{api.close});
   if (!session) return Failed();
+  const bool https = parts.nScheme == INTERNET_SCHEME_HTTPS;
+  if (https && !AllowModernTlsOnly(api, session.get())) {
+    return Failed(ERROR_WINHTTP_SECURE_CHANNEL_ERROR);
+  }
   const Handle connection(api.connect(session.get(), host.c_str(), parts.nPort, 0),
                           Closer{api.close});
   if (!connection) return Failed();
-  const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+  const DWORD secure = https ? WINHTTP_FLAG_SECURE : 0;
   const Handle request(api.open_request(connection.get(), L"POST", path.c_str(), nullptr,
                                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure),
                        Closer{api.close});
   if (!request) return Failed();
   ApplyAutomaticProxy(api, proxy, request.get(), wide_url);
+  DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+  api.set_option(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never);
+  // A server that asks for a client certificate gets none, and may go on.
+  if (https) api.set_option(request.get(), WINHTTP_OPTION_CLIENT_CERT_CONTEXT, nullptr, 0);
   const auto left = static_cast<int>(deadline.Left());
   if (left == 0) return TimedOut();
   api.set_timeouts(request.get(), left, left, left, left);
-  const std::wstring headers = L"Content-Type: " + Widen(content_type) + L"\r\n";
+  std::wstring headers = L"Content-Type: " + Widen(content_type) + L"\r\n";
+  // The account goes with the first request, so the inventory is sent once.
+  if (!to.user.empty()) {
+    headers += L"Authorization: Basic " + Widen(Base64(to.user + ":" + to.password)) + L"\r\n";
+  }
   if (!api.send(request.get(), headers.c_str(), static_cast<DWORD>(-1L),
                 const_cast<char*>(body.data()), static_cast<DWORD>(body.size()),
                 static_cast<DWORD>(body.size()), 0)) {
@@ -217,7 +270,7 @@ HttpReply PostNow(const std::string& url, std::string_view content_type, std::st
 // trickles in from each packet). One that overruns is left to finish on
 // its own; it owns what it uses.
 struct Job {
-  std::string url;
+  HttpTarget to;
   std::string content_type;
   std::string body;
   unsigned timeout_ms = 0;
@@ -227,17 +280,17 @@ struct Job {
 DWORD WINAPI RunJob(LPVOID parameter) {
   const std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(parameter));
   Job& j = **job;
-  j.reply = PostNow(j.url, j.content_type, j.body, j.timeout_ms);
+  j.reply = PostNow(j.to, j.content_type, j.body, j.timeout_ms);
   return 0;
 }
 
 }  // namespace
 
-HttpReply Win32Http::Post(const std::string& url, std::string_view content_type,
+HttpReply Win32Http::Post(const HttpTarget& to, std::string_view content_type,
                           std::string_view body, unsigned timeout_ms) {
   constexpr DWORD kGraceMs = 2000;  // for the steps' own ends to come first
   const auto job =
-      std::make_shared<Job>(Job{url, std::string(content_type), std::string(body), timeout_ms, {}});
+      std::make_shared<Job>(Job{to, std::string(content_type), std::string(body), timeout_ms, {}});
   auto* handed = new std::shared_ptr<Job>(job);
   HANDLE thread = CreateThread(nullptr, 0, RunJob, handed, 0, nullptr);
   if (thread == nullptr) {

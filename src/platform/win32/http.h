@@ -12,7 +12,7 @@ class Win32Http final : public Http {
  public:
   // The error number is WinHTTP's (12029 cannot connect, 12002 time-out,
   // 12007 unknown name, 12175 certificate refused); 126 without winhttp.dll.
-  HttpReply Post(const std::string& url, std::string_view content_type, std::string_view body,
+  HttpReply Post(const HttpTarget& to, std::string_view content_type, std::string_view body,
                  unsigned timeout_ms) override;
 };
 

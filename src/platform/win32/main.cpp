@@ -88,9 +88,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::Win32SummaryIo io(GetCommandLineW(), /*record_argument=*/2 + *taken);
     win32::Win32Files files;
     win32::Win32Http http;
+    win32::Win32Clock clock;
+    server::ServerLink link{http, clock, ZlibCompress, ZlibInflate};
     win32::Win32TextConverter text;
-    return RunOcsCommand(io, &files, arguments[*taken], options, http, text, ZlibCompress,
-                         ZlibInflate, win32::ShowOcsReport);
+    return RunOcsCommand(io, &files, arguments[*taken], options, link, text, win32::ShowOcsReport);
   }
   static Program program;  // lives as long as the process, like the dialog
   DialogBoxParamW(instance, L"Dlg", nullptr, DialogProc, reinterpret_cast<LPARAM>(&program));

@@ -34,9 +34,10 @@ def case_summary_of_two_automatic_runs_writes_and_opens_the_page(z):
     expect_equal(result.returncode, 0, "exit code of /summary")
     page = (z.app_dir / "Zeltrand.html").read_text("utf-8")
     expect(re.search(r"<dt>記録数</dt><dd>2 件</dd>", page), "two records in the head")
-    rows = re.findall(r"<tr[^>]*><td>[^<]*</td><td>([^<]*)</td>", page.split('id="pcs"')[1])
+    rows = re.findall(r"<tr[^>]*><td>[^<]*</td><td><a [^>]*>([^<]*)</a></td>",
+                      page.split('id="pcs"')[1])
     expect_equal(len(rows), 1, "PCs in the table")
-    expect(re.search(r'<td class="n">2</td></tr>', page), "the PC's two records")
+    expect(re.search(r'<td class="n">2</td><td>[^<]*</td></tr>', page), "the PC's two records")
     wait_until(lambda: opened.exists() and b"Zeltrand.html" in opened.read_bytes(), 20,
                "the page opened")
     for key in (r"HKCR\ZeltrandCasePage", r"HKCR\.html"):

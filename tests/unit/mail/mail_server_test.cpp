@@ -1,4 +1,5 @@
 #include "mail/mail_server.h"
+#include "core/base64.h"
 
 #include <gtest/gtest.h>
 
