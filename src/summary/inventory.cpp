@@ -327,6 +327,10 @@ const std::string* Inventory::Find(std::string_view computer) const {
   return found == index_.end() ? nullptr : &pcs_[found->second].last_raw;
 }
 
+void Inventory::ForgetLastLines() {
+  for (Pc& pc : pcs_) std::string().swap(pc.last_raw);
+}
+
 // The newest kKeptChanges; one more in a later part while its first PC名
 // may yet turn out no change.
 void Inventory::Keep(Pc& pc, Change&& change) const {

@@ -102,6 +102,8 @@ class Inventory final : public LastPrograms {
   void Join(Inventory&& later, std::uint64_t lines);
 
   const std::string* Find(std::string_view computer) const override;
+  // Lets the programs of the last lines go once the file is read.
+  void ForgetLastLines();
 
   // In the order of their first record.
   const std::vector<Pc>& pcs() const { return pcs_; }

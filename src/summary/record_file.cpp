@@ -36,6 +36,7 @@ RecordFile ReadPart(FileSource& file, std::uint64_t size, std::int64_t newest, s
   RecordFile part{Inventory(true, begin != 0), {}};
   RecordReader reader(source, newest, {begin != 0, end - from}, &part.inventory);
   while (const Fields* fields = reader.NextFields()) part.inventory.Add(*fields);
+  part.inventory.ForgetLastLines();
   part.stats = reader.stats();
   return part;
 }
