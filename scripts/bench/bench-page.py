@@ -12,14 +12,12 @@ first), TRIES times: the load and each keystroke of a few filters.
 
 import argparse
 import os
-import pathlib
 import shutil
 import subprocess
 import sys
 import time
 
-ROOT = pathlib.Path(__file__).resolve().parents[2]
-BUILD = ROOT / 'build' / 'bench'
+from release_build import BUILD, ROOT, build_summary
 
 
 def main():
@@ -29,11 +27,7 @@ def main():
     parser.add_argument('--programs', type=int, default=120)
     parser.add_argument('--tries', type=int, default=3)
     args = parser.parse_args()
-    subprocess.run(['cmake', '-S', ROOT, '-B', BUILD, '-G', 'Ninja', '-DCMAKE_BUILD_TYPE=Release',
-                    '-DZELTRAND_TESTS=OFF', '-DZELTRAND_E2E=OFF'], check=True,
-                   stdout=subprocess.DEVNULL)
-    subprocess.run(['cmake', '--build', BUILD, '--target', 'zeltrand-summary', '-j2'], check=True,
-                   stdout=subprocess.DEVNULL)
+    build_summary()
     records = BUILD / f'records-{args.pcs}x{args.records}x{args.programs}.csv'
     if not records.exists():
         subprocess.run([sys.executable, ROOT / 'scripts/bench/summary-records.py', records,

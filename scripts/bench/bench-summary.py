@@ -25,13 +25,12 @@ control bytes), and 50,000 PCs of one record each.
 
 import argparse
 import os
-import pathlib
 import subprocess
 import sys
 import time
 
-ROOT = pathlib.Path(__file__).resolve().parents[2]
-BUILD = ROOT / 'build' / 'bench'
+from release_build import BUILD, ROOT, build_summary
+
 BASELINE = r'''
 import csv, sys
 latest = {}
@@ -107,11 +106,7 @@ def main():
     parser.add_argument('--records', type=int, default=250)
     parser.add_argument('--hostile', action='store_true')
     args = parser.parse_args()
-    subprocess.run(['cmake', '-S', ROOT, '-B', BUILD, '-G', 'Ninja', '-DCMAKE_BUILD_TYPE=Release',
-                    '-DZELTRAND_TESTS=OFF', '-DZELTRAND_E2E=OFF'], check=True,
-                   stdout=subprocess.DEVNULL)
-    subprocess.run(['cmake', '--build', BUILD, '--target', 'zeltrand-summary', '-j2'], check=True,
-                   stdout=subprocess.DEVNULL)
+    build_summary()
     if args.hostile:
         for name, records in hostile():
             page = BUILD / 'hostile.html'
