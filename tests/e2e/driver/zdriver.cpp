@@ -233,9 +233,15 @@ std::wstring CaptionOf(HWND hwnd) {
 }
 
 // WM_GETTEXT, answered by the control itself (an edit's text lives only there).
+// A thread that has just come back from a long call (a box shown after a
+// blocking send) counts as hung until it next reads its queue: asked again
+// for a while.
 std::wstring TextOf(HWND hwnd) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+  if (!WaitFor(kSendTimeoutMs, [&] {
+        return SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                                   &length) != 0;
+      }))
     throw Failure{L"WM_GETTEXTLENGTH timed out on " + HwndText(hwnd)};
   std::wstring text(length + 1, L'\0');
   DWORD_PTR got = 0;
